@@ -1,0 +1,51 @@
+// Entry point of the setup program: the order of every step of a run and the
+// exit code of every outcome.
+#include <windows.h>
+
+#include "BuildInfo.h"
+#include "CmdLineParser.h"
+
+namespace
+{
+void WriteDebuggerBanner(const wchar_t* commandLine)
+{
+    OutputDebugStringW(commandLine);
+    OutputDebugStringW(L"\n");
+    OutputDebugStringW(BuildInfo::kLocale);
+    OutputDebugStringW(L"\n");
+}
+
+// Steps 10 to 20: everything after the run mode is chosen.
+unsigned int RunInstallation(const CCmdLineParser& parser)
+{
+    (void)parser;
+    // Single-instance guard: the event is only tested, never created here.
+    HANDLE running = OpenEventW(GENERIC_ALL, FALSE, BuildInfo::kSingleInstanceEvent);
+    if (running != nullptr)
+    {
+        CloseHandle(running);
+        return ERROR_INSTALL_ALREADY_RUNNING;
+    }
+    // GAP: pre-install check (gp), source settling and network relaunch,
+    // runtime worker, engine binding, install context and the engine call.
+    return ERROR_CALL_NOT_IMPLEMENTED;
+}
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
+{
+    (void)instance;
+    // GAP: function trace context, account and version banner in the trace.
+    WriteDebuggerBanner(commandLine);
+    // GAP: SetLocale, log directory and the install trace switch.
+    CCmdLineParser parser(commandLine, 0);
+    if (parser.HasOption(L"sccm"))
+    {
+        // GAP: the SCCM front.
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+    const bool isScript = parser.HasOption(L"script");
+    (void)isScript;
+    // GAP: the start-up window unless script mode.
+    return static_cast<int>(RunInstallation(parser));
+}

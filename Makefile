@@ -1,0 +1,34 @@
+# Front door: make test | make demo | make dist DIST=<dir>
+BUILD ?= build
+JOBS ?= $(shell nproc)
+DIST ?=
+RSP ?=
+export QV_WINEPREFIX := $(abspath $(BUILD))/wineprefix
+
+.PHONY: all deps configure build test demo dist clean
+
+all: build
+
+deps:
+	@tools/ensure-deps
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+
+configure: $(BUILD)/build.ninja
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j 2 $(CTEST_ARGS)
+
+demo: build
+	@tools/demo $(BUILD)
+
+dist: build
+	@test -n "$(DIST)" || { echo "usage: make dist DIST=<dir> [RSP=<response file>]"; exit 2; }
+	@tools/dist $(BUILD) "$(DIST)" "$(RSP)"
+
+clean:
+	rm -rf $(BUILD)

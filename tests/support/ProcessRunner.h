@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace QvTest
+{
+// Directory of the running test executable, with a trailing backslash. Every
+// module of the build lies there.
+std::wstring BinDir();
+
+struct ProcessResult
+{
+    bool started = false;
+    bool finished = false;
+    DWORD exitCode = 0; // the full 32-bit code
+    DWORD startError = 0;
+};
+
+// Starts "exe" with the argument text (the exe path is quoted in front of it),
+// waits up to timeoutMs and returns its exit code. A process still running at
+// the time-out is terminated and reported as not finished.
+ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
+                         DWORD timeoutMs = 60000, const wchar_t* workingDir = nullptr);
+} // namespace QvTest
