@@ -5,7 +5,7 @@ DIST ?=
 RSP ?=
 export QV_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 
-.PHONY: all deps configure build test demo dist clean
+.PHONY: all deps configure build test demo dist bench clean
 
 all: build
 
@@ -29,6 +29,9 @@ demo: build
 dist: build
 	@test -n "$(DIST)" || { echo "usage: make dist DIST=<dir> [RSP=<response file>]"; exit 2; }
 	@tools/dist $(BUILD) "$(DIST)" "$(RSP)"
+
+bench: build
+	cmake --build $(BUILD) --target bench
 
 clean:
 	rm -rf $(BUILD)

@@ -1,5 +1,6 @@
 // End-to-end runs of QvSetup.exe as a process in the Wine prefix.
 #include "ProcessRunner.h"
+#include "test/TraceConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +19,27 @@ DWORD RunSetup(const std::wstring& arguments)
 // looks for it. While it exists, every non-SCCM run stops with 1618.
 TEST(SingleInstanceMachine, EventPresentStopsTheRunWith1618)
 {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE,
-                                L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
+    HANDLE event =
+        CreateEventW(nullptr, TRUE, FALSE, L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
     ASSERT_NE(nullptr, event);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING), RunSetup(L"/script"));
     CloseHandle(event);
+}
+
+// With tracing configured, the run's start is in QvSetup.log: the entry
+// context and the version banner with the command line as given.
+TEST(SetupTraceMachine, ConfiguredTraceKeyLogsTheStartOfTheRun)
+{
+    QvTest::CTraceConfig config;
+    QvTest::CTempDir dir(L"QvSetupTraceE2e");
+    config.SetText(nullptr, L"TracePath", dir.Path());
+    config.SetNumber(L"QvSetup", L"EnableMask", 6);
+    config.SetNumber(L"QvSetup", L"ParamsMask", 0x0001);
+    RunSetup(L"/script /x:\"a b\"");
+    const std::string log = QvTest::ReadFileBytes(dir / L"QvSetup.log");
+    EXPECT_EQ(0u, log.find("wWinMain\r\n{\r\n  QvSetup version 5.2.20314.0 compiled at 11:02:51 "
+                           "Mar  7 2022. Locale: es-ES. Command line is {/script /x:\"a b\"}\r\n"))
+        << log;
+    EXPECT_EQ("}\r\n", log.substr(log.size() - 3));
 }
 } // namespace

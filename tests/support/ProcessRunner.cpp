@@ -31,8 +31,8 @@ ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingDir, &si, &pi))
+    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir,
+                        &si, &pi))
     {
         result.startError = GetLastError();
         return result;

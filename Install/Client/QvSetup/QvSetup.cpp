@@ -4,9 +4,19 @@
 
 #include "BuildInfo.h"
 #include "CmdLineParser.h"
+#include "FuncTraceContext.h"
 
 namespace
 {
+void TraceVersionBanner(CFuncTraceContext& trace, const wchar_t* commandLine)
+{
+    const int* v = BuildInfo::kVersion;
+    trace.Trace(2,
+                L"QvSetup version %d.%d.%d.%d compiled at %s %s. Locale: %s. Command line is {%s}",
+                v[0], v[1], v[2], v[3], BuildInfo::kBuildTime, BuildInfo::kBuildDate,
+                BuildInfo::kLocale, commandLine);
+}
+
 void WriteDebuggerBanner(const wchar_t* commandLine)
 {
     OutputDebugStringW(commandLine);
@@ -35,7 +45,9 @@ unsigned int RunInstallation(const CCmdLineParser& parser)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     (void)instance;
-    // GAP: function trace context, account and version banner in the trace.
+    CFuncTraceContext trace(L"wWinMain", L"QvSetup");
+    // GAP: the running account in the trace.
+    TraceVersionBanner(trace, commandLine);
     WriteDebuggerBanner(commandLine);
     // GAP: SetLocale, log directory and the install trace switch.
     CCmdLineParser parser(commandLine, 0);
