@@ -18,10 +18,21 @@ DWORD RunSetup(const std::wstring& arguments)
 // looks for it. While it exists, every non-SCCM run stops with 1618.
 TEST(SingleInstanceMachine, EventPresentStopsTheRunWith1618)
 {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE,
-                                L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
+    HANDLE event =
+        CreateEventW(nullptr, TRUE, FALSE, L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
     ASSERT_NE(nullptr, event);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING), RunSetup(L"/script"));
+    CloseHandle(event);
+}
+
+// An interactive run makes its start-up window before the guard; had the
+// window failed, the run would have ended with -1 instead.
+TEST(SingleInstanceMachine, InteractiveRunGetsPastTheStartupWindow)
+{
+    HANDLE event =
+        CreateEventW(nullptr, TRUE, FALSE, L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
+    ASSERT_NE(nullptr, event);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING), RunSetup(L""));
     CloseHandle(event);
 }
 } // namespace
