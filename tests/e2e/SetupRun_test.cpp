@@ -42,4 +42,15 @@ TEST(SetupTraceMachine, ConfiguredTraceKeyLogsTheStartOfTheRun)
         << log;
     EXPECT_EQ("}\r\n", log.substr(log.size() - 3));
 }
+
+// An interactive run makes its start-up window before the guard; had the
+// window failed, the run would have ended with -1 instead.
+TEST(SingleInstanceMachine, InteractiveRunGetsPastTheStartupWindow)
+{
+    HANDLE event =
+        CreateEventW(nullptr, TRUE, FALSE, L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
+    ASSERT_NE(nullptr, event);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING), RunSetup(L""));
+    CloseHandle(event);
+}
 } // namespace

@@ -5,6 +5,8 @@
 #include "BuildInfo.h"
 #include "CmdLineParser.h"
 #include "FuncTraceContext.h"
+#include "Locale.h"
+#include "StartupWindow.h"
 
 namespace
 {
@@ -25,8 +27,9 @@ void WriteDebuggerBanner(const wchar_t* commandLine)
     OutputDebugStringW(L"\n");
 }
 
-// Steps 10 to 20: everything after the run mode is chosen.
-unsigned int RunInstallation(const CCmdLineParser& parser)
+// Steps 10 to 20: everything after the run mode is chosen. "window" is the
+// start-up window, null in script mode.
+unsigned int RunInstallation(const CCmdLineParser& parser, HINSTANCE instance, HWND window)
 {
     (void)parser;
     // Single-instance guard: the event is only tested, never created here.
@@ -37,7 +40,10 @@ unsigned int RunInstallation(const CCmdLineParser& parser)
         return ERROR_INSTALL_ALREADY_RUNNING;
     }
     // GAP: pre-install check (gp), source settling and network relaunch,
-    // runtime worker, engine binding, install context and the engine call.
+    // runtime worker, engine binding.
+    if (window != nullptr)
+        ShowInitializingText(window, instance);
+    // GAP: install context and the engine call.
     return ERROR_CALL_NOT_IMPLEMENTED;
 }
 } // namespace
@@ -49,7 +55,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     // GAP: the running account in the trace.
     TraceVersionBanner(trace, commandLine);
     WriteDebuggerBanner(commandLine);
-    // GAP: SetLocale, log directory and the install trace switch.
+    SetLocale(BuildInfo::kLocale);
+    // GAP: log directory and the install trace switch.
     CCmdLineParser parser(commandLine, 0);
     if (parser.HasOption(L"sccm"))
     {
@@ -57,7 +64,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
         return ERROR_CALL_NOT_IMPLEMENTED;
     }
     const bool isScript = parser.HasOption(L"script");
-    (void)isScript;
-    // GAP: the start-up window unless script mode.
-    return static_cast<int>(RunInstallation(parser));
+    HWND window = nullptr;
+    if (!isScript)
+    {
+        // The window stays until the process ends: nothing destroys it.
+        window = CreateStartupWindow(instance);
+        if (window == nullptr)
+            return -1;
+    }
+    return static_cast<int>(RunInstallation(parser, instance, window));
 }

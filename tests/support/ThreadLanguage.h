@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+namespace QvTest
+{
+// True when the test runs under Wine rather than Windows.
+bool RunsUnderWine();
+
+// Puts the calling thread's locale, UI language and preferred UI languages
+// back as they were when the guard was made: tests that switch the language
+// leave the next test the thread they found.
+class CThreadLanguageGuard
+{
+public:
+    CThreadLanguageGuard();
+    ~CThreadLanguageGuard();
+    CThreadLanguageGuard(const CThreadLanguageGuard&) = delete;
+    CThreadLanguageGuard& operator=(const CThreadLanguageGuard&) = delete;
+
+private:
+    LCID locale;
+    LANGID uiLanguage;
+};
+} // namespace QvTest
