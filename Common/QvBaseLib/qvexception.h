@@ -41,6 +41,9 @@ public:
 
 protected:
     std::map<std::wstring, std::wstring, CaseInsensitiveLess> properties;
+
+private:
+    void SetPlace(const wchar_t* file, int line, const wchar_t* function);
 };
 
 [[noreturn]] void ThrowError(unsigned int code, const wchar_t* file, int line,
@@ -59,7 +62,7 @@ protected:
 // Raises a CQvError at the call site: file and line come from the compiler,
 // the qualified function name from the caller ("QvBase::CWin32Event::Create_Ex").
 // Optional insert strings follow the function name.
-#define QV_THROW(code, function, ...)                                                            \
+#define QV_THROW(code, function, ...)                                                              \
     ::QvBase::ThrowError((code), QV_WFILE, __LINE__, (function), ##__VA_ARGS__)
 // Raises with the thread's last-error value; call it right after the failing call.
 #define QV_THROW_LAST_ERROR(function, ...) QV_THROW(::GetLastError(), function, ##__VA_ARGS__)
