@@ -68,10 +68,7 @@ std::wstring Describe(unsigned int code, const DWORD_PTR* arguments)
     if (FormatFrom(module.get(), lookup, GetProductLangId(), arguments, text) ||
         FormatFrom(module.get(), lookup, 0, arguments, text))
     {
-        const size_t cr = text.rfind(L'\r');
-        if (cr != std::wstring::npos)
-            text.erase(cr);
-        return StripInsertMarkers(std::move(text));
+        return CleanMessageText(std::move(text));
     }
     return FormatText(L"0x%08X (%u)", lookup, lookup);
 }
@@ -92,8 +89,11 @@ const wchar_t* MessageModuleFor(unsigned int code)
     return nullptr;
 }
 
-std::wstring StripInsertMarkers(std::wstring text)
+std::wstring CleanMessageText(std::wstring text)
 {
+    const size_t cr = text.rfind(L'\r');
+    if (cr != std::wstring::npos)
+        text.erase(cr);
     size_t pos = 0;
     while ((pos = text.find(L'%', pos)) != std::wstring::npos)
     {

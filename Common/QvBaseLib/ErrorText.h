@@ -20,7 +20,8 @@ std::wstring FormatErrorCode(unsigned int code);
 // The message module that describes a code, or nullptr for the system table.
 const wchar_t* MessageModuleFor(unsigned int code);
 
-// Removes the insert markers a message still holds: each '%' with the run of
-// '%' signs and digits after it, and one space directly before it.
-std::wstring StripInsertMarkers(std::wstring text);
+// A message as FormatMessageW gave it, made ready to show: cut at its last
+// carriage return, then every insert marker left removed (each '%' with the
+// run of '%' signs and digits after it, and one space directly before it).
+std::wstring CleanMessageText(std::wstring text);
 } // namespace QvBase

@@ -41,10 +41,7 @@ bool Reference(HMODULE module, unsigned int code, const wchar_t* const* inserts,
             continue;
         text.assign(raw, n);
         LocalFree(raw);
-        const size_t cr = text.rfind(L'\r');
-        if (cr != std::wstring::npos)
-            text.erase(cr);
-        text = QvBase::StripInsertMarkers(text);
+        text = QvBase::CleanMessageText(text);
         return true;
     }
     return false;
@@ -62,7 +59,7 @@ std::wstring BinPath(const wchar_t* name)
     return QvTest::BinDir() + name;
 }
 
-TEST(ErrorText, InsertMarkersAreStripped)
+TEST(ErrorText, MessagesAreCutAndInsertMarkersStripped)
 {
     const struct
     {
@@ -80,9 +77,14 @@ TEST(ErrorText, InsertMarkersAreStripped)
         {L"50%", L"50"},
         {L"no markers", L"no markers"},
         {L"%%1%2 tail", L" tail"},
+        {L"A\r\nB\r\n", L"A\r\nB"},
+        {L"one line\r\n", L"one line"},
+        {L"no break", L"no break"},
+        {L"Open %1.\r\n%2 left\r\n", L"Open.\r\n left"},
+        {L"cut\rhere", L"cut"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(std::wstring(c.out), QvBase::StripInsertMarkers(c.in)) << c.in;
+        EXPECT_EQ(std::wstring(c.out), QvBase::CleanMessageText(c.in)) << c.in;
 }
 
 TEST(ErrorText, ModuleIsChosenByCodeRange)
