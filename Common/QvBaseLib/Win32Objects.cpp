@@ -13,7 +13,10 @@ constexpr int kEventCreateLine = 593;
 constexpr int kProcessCreateLine = 935;
 constexpr int kProcessWaitLine = 954;
 
-DWORD ResultOf(BOOL ok) { return ok ? ERROR_SUCCESS : GetLastError(); }
+DWORD ResultOf(BOOL ok)
+{
+    return ok ? ERROR_SUCCESS : GetLastError();
+}
 
 // A self-relative copy of a security descriptor, whichever form the source has.
 std::vector<BYTE> SelfRelativeCopy(PSECURITY_DESCRIPTOR source)
@@ -41,7 +44,10 @@ std::vector<BYTE> SelfRelativeCopy(PSECURITY_DESCRIPTOR source)
 
 CWin32Handle::CWin32Handle(HANDLE handle) : handle(handle), owned(true) {}
 
-CWin32Handle::~CWin32Handle() { CloseOwned(); }
+CWin32Handle::~CWin32Handle()
+{
+    CloseOwned();
+}
 
 void CWin32Handle::CloseOwned()
 {
@@ -63,10 +69,22 @@ HANDLE CWin32Handle::Detach()
     return detached;
 }
 
-HANDLE CWin32Handle::GetHandle() const { return handle; }
-HANDLE CWin32Handle::GetHandleAgain() const { return handle; }
-bool CWin32Handle::IsValid() const { return handle != INVALID_HANDLE_VALUE; }
-bool CWin32Handle::IsOpen() const { return IsValid(); }
+HANDLE CWin32Handle::GetHandle() const
+{
+    return handle;
+}
+HANDLE CWin32Handle::GetHandleAgain() const
+{
+    return handle;
+}
+bool CWin32Handle::IsValid() const
+{
+    return handle != INVALID_HANDLE_VALUE;
+}
+bool CWin32Handle::IsOpen() const
+{
+    return IsValid();
+}
 
 void CWin32Handle::Close()
 {
@@ -77,16 +95,18 @@ void CWin32Handle::Close()
     }
 }
 
-DWORD CWin32Handle::Reset() { return ERROR_SUCCESS; }
+DWORD CWin32Handle::Reset()
+{
+    return ERROR_SUCCESS;
+}
 
 // --- CWin32File ---
 
 CWin32File::CWin32File(HANDLE handle) : CWin32Handle(handle) {}
 CWin32File::~CWin32File() = default;
 
-DWORD CWin32File::Create(const wchar_t* fileName, DWORD access, DWORD disposition,
-                         DWORD shareMode, SECURITY_ATTRIBUTES* security, DWORD flags,
-                         HANDLE templateFile)
+DWORD CWin32File::Create(const wchar_t* fileName, DWORD access, DWORD disposition, DWORD shareMode,
+                         SECURITY_ATTRIBUTES* security, DWORD flags, HANDLE templateFile)
 {
     Close();
     name = fileName != nullptr ? fileName : L"";
@@ -113,7 +133,10 @@ CWin32Event::~CWin32Event()
     CloseOwned();
 }
 
-bool CWin32Event::IsValid() const { return handle != nullptr; }
+bool CWin32Event::IsValid() const
+{
+    return handle != nullptr;
+}
 
 void CWin32Event::Close()
 {
@@ -124,10 +147,22 @@ void CWin32Event::Close()
     }
 }
 
-DWORD CWin32Event::Reset() { return ResultOf(::ResetEvent(handle)); }
-DWORD CWin32Event::ResetEvent() { return ResultOf(::ResetEvent(handle)); }
-DWORD CWin32Event::Set() { return ResultOf(SetEvent(handle)); }
-DWORD CWin32Event::Wait(DWORD milliseconds) { return WaitForSingleObject(handle, milliseconds); }
+DWORD CWin32Event::Reset()
+{
+    return ResultOf(::ResetEvent(handle));
+}
+DWORD CWin32Event::ResetEvent()
+{
+    return ResultOf(::ResetEvent(handle));
+}
+DWORD CWin32Event::Set()
+{
+    return ResultOf(SetEvent(handle));
+}
+DWORD CWin32Event::Wait(DWORD milliseconds)
+{
+    return WaitForSingleObject(handle, milliseconds);
+}
 
 DWORD CWin32Event::Create(bool initialState, const wchar_t* eventName,
                           SECURITY_ATTRIBUTES* security)
@@ -189,8 +224,8 @@ DWORD CWin32Process::Create(const wchar_t* application, const wchar_t* arguments
 
     if (!CreateProcessW(application, writable.Get(), &security, nullptr, inheritHandles,
                         creationFlags, environment,
-                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(),
-                        &startupInfo, &processInfo))
+                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startupInfo,
+                        &processInfo))
         return GetLastError();
 
     handle = processInfo.hProcess;
@@ -206,8 +241,8 @@ DWORD CWin32Process::Create_Ex(const wchar_t* application, const wchar_t* argume
                                bool waitInputIdle, DWORD creationFlags, bool inheritHandles,
                                void* environment)
 {
-    if (Create(application, arguments, waitInputIdle, creationFlags, inheritHandles,
-               environment) != ERROR_SUCCESS)
+    if (Create(application, arguments, waitInputIdle, creationFlags, inheritHandles, environment) !=
+        ERROR_SUCCESS)
         ThrowError(GetLastError(), kSource, kProcessCreateLine,
                    L"QvBase::CWin32Process::Create_Ex");
     return ERROR_SUCCESS;
@@ -215,9 +250,15 @@ DWORD CWin32Process::Create_Ex(const wchar_t* application, const wchar_t* argume
 
 void CWin32Process::Nothing() {}
 
-void CWin32Process::SetStartupInfo(const STARTUPINFOW& info) { startupInfo = info; }
+void CWin32Process::SetStartupInfo(const STARTUPINFOW& info)
+{
+    startupInfo = info;
+}
 
-std::wstring CWin32Process::GetCurrentDirectory() const { return currentDirectory; }
+std::wstring CWin32Process::GetCurrentDirectory() const
+{
+    return currentDirectory;
+}
 
 void CWin32Process::SetCurrentDirectory(const std::wstring& directory)
 {
@@ -265,5 +306,8 @@ void CWin32Process::WaitFor_Ex(DWORD milliseconds)
         ThrowError(result, kSource, kProcessWaitLine, L"QvBase::CWin32Process::WaitFor_Ex");
 }
 
-DWORD CWin32Process::GetExitCode() const { return exitCode; }
+DWORD CWin32Process::GetExitCode() const
+{
+    return exitCode;
+}
 } // namespace QvBase

@@ -101,8 +101,8 @@ TEST(Win32EventMachine, CreateOpenSetResetAndErrors)
     // A mutex holds the name: an event cannot be made under it.
     HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Global\\QvTest.Win32EventTaken");
     CWin32Event clash(true);
-    const std::wstring dump = DumpOfRaised(
-        [&] { clash.Create_Ex(false, L"Global\\QvTest.Win32EventTaken", nullptr); });
+    const std::wstring dump =
+        DumpOfRaised([&] { clash.Create_Ex(false, L"Global\\QvTest.Win32EventTaken", nullptr); });
     EXPECT_NE(std::wstring::npos, dump.find(L"Code: 0x00000006\r\n"));
     EXPECT_NE(std::wstring::npos, dump.find(L"File: Common/QvBaseLib/Win32Objects\r\n"));
     EXPECT_NE(std::wstring::npos, dump.find(L"Function: QvBase::CWin32Event::Create_Ex\r\n"));
@@ -125,8 +125,8 @@ TEST(Win32Process, CommandLineQuotesOnlyTheApplication)
     EXPECT_EQ(L"\"C:\\A B\\x.exe\" /q", process.GetCommandLine());
 
     CWin32Process raising;
-    const std::wstring dump =
-        DumpOfRaised([&] { raising.Create_Ex(L"C:\\no\\such.exe", nullptr, false, 0, true, nullptr); });
+    const std::wstring dump = DumpOfRaised(
+        [&] { raising.Create_Ex(L"C:\\no\\such.exe", nullptr, false, 0, true, nullptr); });
     EXPECT_NE(std::wstring::npos, dump.find(L"Line: 935\r\n"));
     EXPECT_NE(std::wstring::npos, dump.find(L"Function: QvBase::CWin32Process::Create_Ex\r\n"));
 }
@@ -143,8 +143,8 @@ TEST(Win32Process, RunsWaitsAndReportsTheExitCode)
 TEST(Win32Process, WaitTimeOutRaises258AndTerminateSetsTheCode)
 {
     CWin32Process process;
-    ASSERT_EQ(0u, process.Create(CmdExe().c_str(), L"/c pause", false, CREATE_NO_WINDOW, false,
-                                 nullptr));
+    ASSERT_EQ(
+        0u, process.Create(CmdExe().c_str(), L"/c pause", false, CREATE_NO_WINDOW, false, nullptr));
     const std::wstring dump = DumpOfRaised([&] { process.WaitFor_Ex(0); });
     EXPECT_NE(std::wstring::npos, dump.find(L"Code: 0x00000102\r\n"));
     EXPECT_NE(std::wstring::npos, dump.find(L"Line: 954\r\n"));

@@ -2,6 +2,7 @@
 // exit code of every outcome.
 #include <windows.h>
 
+#include "AccountLookup.h"
 #include "BuildInfo.h"
 #include "CmdLineParser.h"
 #include "FuncTraceContext.h"
@@ -52,7 +53,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     (void)instance;
     CFuncTraceContext trace(L"wWinMain", L"QvSetup");
-    // GAP: the running account in the trace.
+    QvBase::TraceRunningAccount(trace);
     TraceVersionBanner(trace, commandLine);
     WriteDebuggerBanner(commandLine);
     SetLocale(BuildInfo::kLocale);
