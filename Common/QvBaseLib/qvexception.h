@@ -41,6 +41,9 @@ public:
 
 protected:
     std::map<std::wstring, std::wstring, CaseInsensitiveLess> properties;
+
+private:
+    void SetPlace(const wchar_t* file, int line, const wchar_t* function);
 };
 
 [[noreturn]] void ThrowError(unsigned int code, const wchar_t* file, int line,
