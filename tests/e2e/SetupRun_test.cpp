@@ -1,4 +1,5 @@
 // End-to-end runs of QvSetup.exe as a process in the Wine prefix.
+#include "MessageBoxWatcher.h"
 #include "ProcessRunner.h"
 #include "test/TraceConfig.h"
 
@@ -44,13 +45,16 @@ TEST(SetupTraceMachine, ConfiguredTraceKeyLogsTheStartOfTheRun)
 }
 
 // An interactive run makes its start-up window before the guard; had the
-// window failed, the run would have ended with -1 instead.
+// window failed, the run would have ended with -1 instead. The guard's error
+// waits in a message box owned by that window.
 TEST(SingleInstanceMachine, InteractiveRunGetsPastTheStartupWindow)
 {
     HANDLE event =
         CreateEventW(nullptr, TRUE, FALSE, L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
     ASSERT_NE(nullptr, event);
+    QvTest::CMessageBoxWatcher boxes;
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING), RunSetup(L""));
+    EXPECT_EQ(1, boxes.Count());
     CloseHandle(event);
 }
 } // namespace

@@ -2,11 +2,22 @@
 // exit code of every outcome.
 #include <windows.h>
 
+#include <shlwapi.h>
+
 #include "BuildInfo.h"
 #include "CmdLineParser.h"
+#include "EngineCall.h"
+#include "ErrorText.h"
 #include "FuncTraceContext.h"
+#include "InstallContextVariants.h"
 #include "Locale.h"
+#include "PathUtils.h"
+#include "ResponseFile.h"
 #include "StartupWindow.h"
+#include "buffer.h"
+#include "qvexception.h"
+
+#include <memory>
 
 namespace
 {
@@ -27,24 +38,101 @@ void WriteDebuggerBanner(const wchar_t* commandLine)
     OutputDebugStringW(L"\n");
 }
 
+constexpr size_t kPathChars = 520;
+constexpr int kJcsfIndex = 19;
+constexpr unsigned int kUnexpectedError = 0x8000FFFF;
+
+// Failure reports belong to the start-up window; script mode shows none.
+void ShowErrorBox(HWND window, const wchar_t* text)
+{
+    if (window != nullptr)
+        MessageBoxW(window, text, BuildInfo::kTitle, MB_ICONERROR);
+}
+
+unsigned int ReportError(CFuncTraceContext& trace, HWND window, QvBase::CQvError& error)
+{
+    trace.Trace(4, L"%s", error.Dump());
+    ShowErrorBox(window, error.Description());
+    return error.Code();
+}
+
+unsigned int ReportUnknownError(CFuncTraceContext& trace, HWND window)
+{
+    trace.Trace(2, L"%s", L"Unknown error");
+    ShowErrorBox(window, QvBase::DescribeError(ERROR_INSTALL_FAILURE).c_str());
+    return kUnexpectedError;
+}
+
+// GAP (source settling): until the network relaunch is in, the run installs
+// from the canonical directory of the running executable.
+std::wstring CanonicalProgramDirectory()
+{
+    QvBase::CBuffer<wchar_t> path(kPathChars);
+    GetModuleFileNameW(nullptr, path.Get(), static_cast<DWORD>(path.Count() - 1));
+    PathRemoveFileSpecW(path.Get());
+    QvBase::CBuffer<wchar_t> canonical(kPathChars);
+    if (!PathCanonicalizeW(canonical.Get(), path.Get()))
+        return path.Get();
+    return canonical.Get();
+}
+
+std::shared_ptr<CInstallContext> MakeInstallContext(bool isScript, const wchar_t* sourceDir,
+                                                    HWND window)
+{
+    if (isScript)
+        return std::make_shared<CSrvInstallContext>(BuildInfo::kLocale, sourceDir, nullptr);
+    return std::make_shared<CInteractiveInstallContext>(BuildInfo::kLocale, sourceDir, window);
+}
+
+// Steps 16 to 19. Failures are reported here, while the engine module is
+// still loaded: an error object raised by the engine lives in its code.
+unsigned int CallEngine(const CCmdLineParser& parser, HINSTANCE instance, HWND window,
+                        CFuncTraceContext& trace, CEngineCall& engine, const wchar_t* sourceDir)
+{
+    try
+    {
+        if (window != nullptr)
+            ShowInitializingText(window, instance);
+        // Released before the caller frees the engine module, on every path.
+        std::shared_ptr<CInstallContext> context =
+            MakeInstallContext(window == nullptr, sourceDir, window);
+        if (parser.HasOption(L"jcsf"))
+            context->GetResponseFile()->SetWellKnownValue(kJcsfIndex, L"1");
+        engine.Function()(context);
+        return ERROR_SUCCESS;
+    }
+    catch (QvBase::CQvError& error)
+    {
+        return ReportError(trace, window, error);
+    }
+    catch (...)
+    {
+        return ReportUnknownError(trace, window);
+    }
+}
+
 // Steps 10 to 20: everything after the run mode is chosen. "window" is the
 // start-up window, null in script mode.
-unsigned int RunInstallation(const CCmdLineParser& parser, HINSTANCE instance, HWND window)
+unsigned int RunInstallation(const CCmdLineParser& parser, HINSTANCE instance, HWND window,
+                             CFuncTraceContext& trace)
 {
-    (void)parser;
     // Single-instance guard: the event is only tested, never created here.
     HANDLE running = OpenEventW(GENERIC_ALL, FALSE, BuildInfo::kSingleInstanceEvent);
     if (running != nullptr)
     {
         CloseHandle(running);
-        return ERROR_INSTALL_ALREADY_RUNNING;
+        QV_THROW(ERROR_INSTALL_ALREADY_RUNNING, L"wWinMain");
     }
     // GAP: pre-install check (gp), source settling and network relaunch,
-    // runtime worker, engine binding.
-    if (window != nullptr)
-        ShowInitializingText(window, instance);
-    // GAP: install context and the engine call.
-    return ERROR_CALL_NOT_IMPLEMENTED;
+    // runtime worker.
+    const std::wstring localDir = CanonicalProgramDirectory();
+    QvBase::CBuffer<wchar_t> sourceDir(kPathChars);
+    lstrcpynW(sourceDir.Get(), localDir.c_str(), static_cast<int>(sourceDir.Count()));
+
+    trace.Trace(2, L"%s", localDir.c_str());
+    CEngineCall engine(QvBase::JoinPath(localDir.c_str(), BuildInfo::kEngineModule, L'\\').c_str(),
+                       BuildInfo::kEngineExport);
+    return CallEngine(parser, instance, window, trace, engine, sourceDir.Get());
 }
 } // namespace
 
@@ -72,5 +160,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
         if (window == nullptr)
             return -1;
     }
-    return static_cast<int>(RunInstallation(parser, instance, window));
+    try
+    {
+        return static_cast<int>(RunInstallation(parser, instance, window, trace));
+    }
+    catch (QvBase::CQvError& error)
+    {
+        return static_cast<int>(ReportError(trace, window, error));
+    }
+    catch (...)
+    {
+        return static_cast<int>(ReportUnknownError(trace, window));
+    }
 }
