@@ -11,11 +11,7 @@
 #include <string>
 
 #include "MsgWriter.h"
-
-namespace QvInstall
-{
-class IResponseFile;
-}
+#include "QvResponseFile.h"
 
 // Defined by the installer engine: the one object it keeps in the context.
 class CEngineSharedObject;
@@ -30,8 +26,6 @@ struct ContextMessage
 class CInstallContext
 {
 public:
-    using PatchList = std::list<std::wstring>;
-
     CInstallContext();
     CInstallContext(const CInstallContext&) = delete;
     CInstallContext& operator=(const CInstallContext&) = delete;
@@ -62,7 +56,7 @@ public:
     virtual bool IsSilent();
     virtual void SetSilent(bool silent);
     // The response file's patch directories, in order.
-    virtual PatchList GetPatches();
+    virtual QvInstall::PatchList GetPatches();
     virtual void SetSharedObject(std::shared_ptr<CEngineSharedObject> object);
     virtual std::shared_ptr<CEngineSharedObject> GetSharedObject();
     // The live list: the engine may read and change it.

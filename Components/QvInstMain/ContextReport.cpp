@@ -1,6 +1,6 @@
 #include "ContextReport.h"
 
-#include "ResponseFile.h"
+#include "QvResponseFile.h"
 
 #include <windows.h>
 

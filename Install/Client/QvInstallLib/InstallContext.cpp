@@ -3,13 +3,6 @@
 #include "PathUtils.h"
 #include "ResponseFile.h"
 
-namespace
-{
-// Indexes of the response file's well-known values that the context mirrors.
-constexpr int kSourceIndex = 2;
-constexpr int kSourceRootIndex = 3;
-} // namespace
-
 CInstallContext::CInstallContext() : defaultWriter(std::make_unique<CEmptyErrorWriter>()) {}
 
 CInstallContext::~CInstallContext()
@@ -51,14 +44,14 @@ void CInstallContext::SetLocaleName(const wchar_t* name)
 std::wstring CInstallContext::GetSource()
 {
     if (source.empty())
-        source = GetResponseFile()->GetWellKnownValue(kSourceIndex);
+        source = GetResponseFile()->GetWellKnownValue(QvInstall::KeySource);
     return source;
 }
 
 void CInstallContext::SetSource(const wchar_t* dir)
 {
     source = dir;
-    GetResponseFile()->SetWellKnownValue(kSourceIndex, source);
+    GetResponseFile()->SetWellKnownValue(QvInstall::KeySource, source);
 }
 
 std::wstring CInstallContext::GetFailedDir()
@@ -69,14 +62,14 @@ std::wstring CInstallContext::GetFailedDir()
 std::wstring CInstallContext::GetSourceRoot()
 {
     if (sourceRoot.empty())
-        sourceRoot = GetResponseFile()->GetWellKnownValue(kSourceRootIndex);
+        sourceRoot = GetResponseFile()->GetWellKnownValue(QvInstall::KeySourceRoot);
     return sourceRoot;
 }
 
 void CInstallContext::SetSourceRoot(const wchar_t* dir)
 {
     sourceRoot = dir;
-    GetResponseFile()->SetWellKnownValue(kSourceRootIndex, sourceRoot);
+    GetResponseFile()->SetWellKnownValue(QvInstall::KeySourceRoot, sourceRoot);
 }
 
 std::shared_ptr<QvInstall::IResponseFile> CInstallContext::GetResponseFile()
@@ -100,7 +93,7 @@ void CInstallContext::SetSilent(bool newSilent)
     silent = newSilent;
 }
 
-CInstallContext::PatchList CInstallContext::GetPatches()
+QvInstall::PatchList CInstallContext::GetPatches()
 {
     return GetResponseFile()->GetPatches();
 }

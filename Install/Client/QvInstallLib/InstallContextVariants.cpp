@@ -8,7 +8,6 @@
 
 namespace
 {
-constexpr int kSourceIndex = 2;
 constexpr size_t kPathChars = 520;
 } // namespace
 
@@ -29,7 +28,7 @@ CRspContext::CRspContext(std::wstring localeName, std::wstring dir)
     SetSilent(true);
     const auto responseFile = GetResponseFile();
     responseFile->Load(QvBase::JoinPath(dir.c_str(), L"QvInst.rsp", L'\\').c_str());
-    SetSource(responseFile->GetWellKnownValue(kSourceIndex).c_str());
+    SetSource(responseFile->GetWellKnownValue(QvInstall::KeySource).c_str());
 }
 
 CSrvInstallContext::CSrvInstallContext(std::wstring localeName, std::wstring dir,

@@ -4,6 +4,7 @@
 
 #include <shlwapi.h>
 
+#include "AccountLookup.h"
 #include "BuildInfo.h"
 #include "CmdLineParser.h"
 #include "EngineCall.h"
@@ -12,7 +13,7 @@
 #include "InstallContextVariants.h"
 #include "Locale.h"
 #include "PathUtils.h"
-#include "ResponseFile.h"
+#include "QvResponseFile.h"
 #include "StartupWindow.h"
 #include "buffer.h"
 #include "qvexception.h"
@@ -39,7 +40,6 @@ void WriteDebuggerBanner(const wchar_t* commandLine)
 }
 
 constexpr size_t kPathChars = 520;
-constexpr int kJcsfIndex = 19;
 constexpr unsigned int kUnexpectedError = 0x8000FFFF;
 
 // Failure reports belong to the start-up window; script mode shows none.
@@ -97,7 +97,7 @@ unsigned int CallEngine(const CCmdLineParser& parser, HINSTANCE instance, HWND w
         std::shared_ptr<CInstallContext> context =
             MakeInstallContext(window == nullptr, sourceDir, window);
         if (parser.HasOption(L"jcsf"))
-            context->GetResponseFile()->SetWellKnownValue(kJcsfIndex, L"1");
+            context->GetResponseFile()->SetWellKnownValue(QvInstall::KeyJcsf, L"1");
         engine.Function()(context);
         return ERROR_SUCCESS;
     }
@@ -140,7 +140,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     (void)instance;
     CFuncTraceContext trace(L"wWinMain", L"QvSetup");
-    // GAP: the running account in the trace.
+    QvBase::TraceRunningAccount(trace);
     TraceVersionBanner(trace, commandLine);
     WriteDebuggerBanner(commandLine);
     SetLocale(BuildInfo::kLocale);

@@ -1,0 +1,55 @@
+#include "ComErrorTranslator.h"
+
+#include "qvexception.h"
+
+#include <comdef.h>
+
+#include <string>
+
+namespace QvBase
+{
+namespace
+{
+constexpr const wchar_t* kSource = L"Common/QvBaseLib/snexception";
+constexpr const wchar_t* kFunction = L"QvBase::CComErrorTranslator::Translator";
+
+// Text of a BSTR-returning getter of IErrorInfo; empty when it fails.
+template <typename Getter> std::wstring ReadInfoText(Getter get)
+{
+    BSTR text = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(get(&text)) && text != nullptr)
+        result.assign(text, SysStringLen(text));
+    SysFreeString(text);
+    return result;
+}
+} // namespace
+
+void WINAPI CComErrorTranslator::Translator(HRESULT code, IErrorInfo* info)
+{
+    // Takes over the caller's reference: released when this frame unwinds.
+    const _com_error error(code, info, false);
+    const unsigned int value = static_cast<unsigned int>(code);
+    wchar_t codeText[32];
+    _snwprintf(codeText, 32, L"0x%08X (%u)", value, value);
+    codeText[31] = L'\0';
+    const wchar_t* message = error.ErrorMessage();
+    const std::wstring messageText = message != nullptr ? message : L"";
+
+    if (info != nullptr)
+    {
+        const std::wstring description =
+            ReadInfoText([info](BSTR* out) { return info->GetDescription(out); });
+        const std::wstring source =
+            ReadInfoText([info](BSTR* out) { return info->GetSource(out); });
+        ThrowError(0xE6060002, kSource, 1958, kFunction, codeText, messageText.c_str(),
+                   description.c_str(), source.c_str());
+    }
+    ThrowError(0xE6060001, kSource, 1962, kFunction, codeText, messageText.c_str());
+}
+
+void CComErrorTranslator::Install()
+{
+    _set_com_error_handler(&CComErrorTranslator::Translator);
+}
+} // namespace QvBase

@@ -1,0 +1,160 @@
+#include "SetupFileUtils.h"
+
+#include "FuncTraceContext.h"
+#include "PathUtils.h"
+#include "TraceLineScope.h"
+#include "Win32Objects.h"
+#include "qvexception.h"
+
+#include <shlwapi.h>
+
+#include <utility>
+#include <vector>
+
+namespace
+{
+constexpr const wchar_t* kLanguages[] = {L"en-US", L"ru-RU", L"es-ES"};
+constexpr const wchar_t* kEngine = L"QvInstMain.dll";
+constexpr const wchar_t* kEngineLanguageFile = L"QvInstMain.dll.mui";
+
+// Full path of the running executable, whatever its length.
+std::wstring ModulePath()
+{
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;)
+    {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size())
+            return std::wstring(path.data(), n);
+        path.resize(path.size() * 2);
+    }
+}
+
+BOOL DeleteAtRestart(const std::wstring& path)
+{
+    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+} // namespace
+
+std::wstring GetModuleDirectory()
+{
+    // The whole path, past MAX_PATH too: a truncated one names another directory.
+    const std::wstring path = ModulePath();
+    std::vector<wchar_t> directory(path.begin(), path.end());
+    directory.push_back(L'\0');
+    PathRemoveFileSpecW(directory.data());
+    return directory.data();
+}
+
+DWORD CopyFromNetwork(const std::wstring& sourceDir, bool copyExecutable, std::wstring& localPath)
+{
+    ClibFuncTraceContext trace(L"CopyFromNetwork", L"utils");
+    std::vector<std::wstring> directories;
+    std::vector<std::pair<std::wstring, std::wstring>> copies;
+
+    const std::wstring temp = QvBase::GetSystemFolderPath(3, nullptr);
+    copies.emplace_back(QvBase::JoinPath(sourceDir.c_str(), kEngine, L'\\'),
+                        QvBase::JoinPath(temp.c_str(), kEngine, L'\\'));
+    localPath = copies.back().second;
+    OutputDebugStringW(localPath.c_str());
+    OutputDebugStringW(L"\n");
+    trace.Trace(2, L"%s", localPath.c_str());
+
+    if (copyExecutable)
+    {
+        const std::wstring name = PathFindFileNameW(ModulePath().c_str());
+        copies.emplace_back(QvBase::JoinPath(sourceDir.c_str(), name.c_str(), L'\\'),
+                            QvBase::JoinPath(temp.c_str(), name.c_str(), L'\\'));
+        localPath = copies.back().second;
+        trace.Trace(2, L"%s", localPath.c_str());
+    }
+    for (const wchar_t* language : kLanguages)
+    {
+        directories.push_back(QvBase::JoinPath(temp.c_str(), language, L'\\'));
+        const std::wstring file = QvBase::JoinPath(language, kEngineLanguageFile, L'\\');
+        copies.emplace_back(QvBase::JoinPath(sourceDir.c_str(), file.c_str(), L'\\'),
+                            QvBase::JoinPath(temp.c_str(), file.c_str(), L'\\'));
+    }
+
+    for (const std::wstring& directory : directories)
+    {
+        CreateDirectoryW(directory.c_str(), nullptr); // an existing one is fine
+        DeleteAtRestart(directory);
+    }
+    for (const auto& [from, to] : copies)
+    {
+        trace.Trace(2, L"%s -> %s", from.c_str(), to.c_str());
+        if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        {
+            const DWORD error = GetLastError();
+            trace.Trace(2, L"%s -> %s: %d", from.c_str(), to.c_str(), error);
+            QV_THROW(error, L"CopyFromNetwork");
+        }
+        DeleteAtRestart(to);
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD CreateDirectoryTree(const std::wstring& input, bool registerForDeletion)
+{
+    if (input.size() < 2 || input[1] != L':')
+        return ERROR_INVALID_PARAMETER;
+    std::wstring path = input;
+    if (path.back() != L'\\')
+        path += L'\\';
+    for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos;
+         slash = path.find(L'\\', slash + 1))
+    {
+        const std::wstring level = path.substr(0, slash);
+        if (!CreateDirectoryW(level.c_str(), nullptr))
+        {
+            const DWORD error = GetLastError();
+            if (error == ERROR_ALREADY_EXISTS)
+                continue;
+            return error;
+        }
+        if (registerForDeletion && !DeleteAtRestart(level))
+        {
+            QvBase::CLibTracePrefix trace;
+            trace.Trace(2, L"MoveFileEx(%s) error %d)", level.c_str(), GetLastError());
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+bool ClearReadOnly(const std::wstring& path)
+{
+    QvBase::CTraceLineScope trace(L"ClearReadOnly");
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+    trace << L" File is RO ";
+    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return true;
+}
+
+void ExtractBinaryResource(const std::wstring& targetPath, HMODULE module, WORD identifier)
+{
+    ClibFuncTraceContext trace(L"ExtractBinaryResource", L"utils");
+    const wchar_t* function = L"ExtractBinaryResource";
+    const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(identifier), L"BINARY");
+    if (resource == nullptr)
+        QV_THROW_LAST_ERROR(function);
+    const DWORD size = SizeofResource(module, resource);
+    if (size == 0)
+        QV_THROW_LAST_ERROR(function);
+    const HGLOBAL loaded = LoadResource(module, resource);
+    if (loaded == nullptr)
+        QV_THROW_LAST_ERROR(function);
+    const void* bytes = LockResource(loaded);
+    if (bytes == nullptr)
+        QV_THROW_LAST_ERROR(function);
+
+    QvBase::CWin32File file;
+    if (file.Create(targetPath.c_str(), GENERIC_WRITE, CREATE_ALWAYS, 0, nullptr,
+                    FILE_ATTRIBUTE_NORMAL, nullptr) != ERROR_SUCCESS)
+        QV_THROW_LAST_ERROR(function);
+    file.Write(bytes, size);
+    file.Close();
+    trace.Trace(2, L"%s: %d bytes written.", targetPath.c_str(), static_cast<int>(size));
+}

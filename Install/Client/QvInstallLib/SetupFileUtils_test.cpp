@@ -1,0 +1,209 @@
+#include "SetupFileUtils.h"
+
+#include "PathUtils.h"
+#include "qvexception.h"
+#include "test/TraceConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+using QvTest::CTempDir;
+using QvTest::FileExists;
+
+constexpr const wchar_t* kSessionManager = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+// The restart deletions registered so far, as MoveFileExW records them; the
+// value is put back as it was when the object ends.
+class CPendingDeletions
+{
+public:
+    CPendingDeletions() : saved(Read()) {}
+    ~CPendingDeletions()
+    {
+        HKEY key = nullptr;
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key);
+        if (saved.empty())
+            RegDeleteValueW(key, L"PendingFileRenameOperations");
+        else
+            RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE*>(saved.data()),
+                           static_cast<DWORD>(saved.size() * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    // True when the path was registered after this object was made.
+    bool Registered(const std::wstring& path) const
+    {
+        const std::wstring now = Read();
+        const std::wstring entry = std::wstring(L"\\??\\") + path + L'\0';
+        return now.find(entry, saved.empty() ? 0 : saved.size() - 1) != std::wstring::npos;
+    }
+
+private:
+    static std::wstring Read()
+    {
+        wchar_t buffer[32768];
+        DWORD size = sizeof buffer;
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations",
+                         RRF_RT_REG_MULTI_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+            return std::wstring();
+        return std::wstring(buffer, size / sizeof(wchar_t));
+    }
+    std::wstring saved;
+};
+
+void WriteFile(const std::wstring& path, const char* text)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::wstring ExeName()
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return QvBase::GetFileNamePart(path);
+}
+
+TEST(SetupFileUtils, ModuleDirectory)
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    EXPECT_EQ(std::wstring(path), GetModuleDirectory() + L"\\" + ExeName());
+}
+
+TEST(SetupFileUtils, CreateDirectoryTreeRejectsPathsWithoutDriveLetter)
+{
+    EXPECT_EQ(87u, CreateDirectoryTree(L"\\\\host\\share\\dir", false));
+    EXPECT_EQ(87u, CreateDirectoryTree(L"relative\\dir", false));
+    EXPECT_EQ(87u, CreateDirectoryTree(L"", false));
+}
+
+TEST(SetupFileUtilsMachine, CreateDirectoryTreeRegistersOnlyNewLevels)
+{
+    CTempDir dir(L"QvTreeTest");
+    CPendingDeletions pending;
+    const std::wstring c = dir / L"b\\c";
+    EXPECT_EQ(0u, CreateDirectoryTree(c, true));
+    EXPECT_TRUE(FileExists(c));
+    EXPECT_TRUE(pending.Registered(dir / L"b"));
+    EXPECT_TRUE(pending.Registered(c));
+    EXPECT_FALSE(pending.Registered(dir.Path()));
+    // All levels exist: nothing more to do, trailing separator or not.
+    EXPECT_EQ(0u, CreateDirectoryTree(c + L"\\", false));
+    // A file in the way stops the walk with its error.
+    WriteFile(dir / L"file", "x");
+    EXPECT_NE(0u, CreateDirectoryTree(dir / L"file\\sub", false));
+}
+
+TEST(SetupFileUtils, ClearReadOnly)
+{
+    CTempDir dir(L"QvReadOnlyTest");
+    EXPECT_FALSE(ClearReadOnly(dir / L"missing"));
+    const std::wstring file = dir / L"f";
+    WriteFile(file, "x");
+    EXPECT_FALSE(ClearReadOnly(file));
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(ClearReadOnly(file));
+    EXPECT_FALSE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST(SetupFileUtils, ExtractBinaryResource)
+{
+    CTempDir dir(L"QvExtractTest");
+    const std::wstring target = dir / L"out.bin";
+    ExtractBinaryResource(target, GetModuleHandleW(nullptr), 30001);
+    EXPECT_EQ("QvTest binary resource\n", QvTest::ReadFileBytes(target));
+
+    unsigned int code = 0;
+    try
+    {
+        ExtractBinaryResource(dir / L"none.bin", GetModuleHandleW(nullptr), 30002);
+    }
+    catch (QvBase::CQvError& e)
+    {
+        code = e.Code();
+    }
+    EXPECT_TRUE(code == ERROR_RESOURCE_NAME_NOT_FOUND || code == ERROR_RESOURCE_TYPE_NOT_FOUND)
+        << code;
+    EXPECT_FALSE(FileExists(dir / L"none.bin"));
+}
+
+// Copies land straight in the temporary directory: this suite owns the
+// names it copies there and removes them.
+class CopyFromNetworkMachine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CreateDirectoryW((share / L"en-US").c_str(), nullptr);
+        CreateDirectoryW((share / L"ru-RU").c_str(), nullptr);
+        CreateDirectoryW((share / L"es-ES").c_str(), nullptr);
+        WriteFile(share / L"QvInstMain.dll", "engine");
+        WriteFile(share / ExeName(), "setup");
+        for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
+            WriteFile(share / (std::wstring(lang) + L"\\QvInstMain.dll.mui"), "mui");
+    }
+    void TearDown() override
+    {
+        for (const std::wstring& name : {std::wstring(L"QvInstMain.dll"), ExeName()})
+            DeleteFileW(Temp(name).c_str());
+        for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
+        {
+            DeleteFileW(Temp(std::wstring(lang) + L"\\QvInstMain.dll.mui").c_str());
+            RemoveDirectoryW(Temp(lang).c_str());
+        }
+    }
+    static std::wstring Temp(const std::wstring& name)
+    {
+        return QvBase::GetSystemFolderPath(3, name.c_str());
+    }
+
+    CTempDir share{L"QvShareTest"};
+    CPendingDeletions pending;
+};
+
+TEST_F(CopyFromNetworkMachine, CopiesEngineExecutableAndLanguageFiles)
+{
+    std::wstring local;
+    EXPECT_EQ(0u, CopyFromNetwork(share.Path(), true, local));
+    EXPECT_EQ(Temp(ExeName()), local);
+    EXPECT_EQ("setup", QvTest::ReadFileBytes(local));
+    EXPECT_EQ("engine", QvTest::ReadFileBytes(Temp(L"QvInstMain.dll")));
+    EXPECT_EQ("mui", QvTest::ReadFileBytes(Temp(L"es-ES\\QvInstMain.dll.mui")));
+    EXPECT_TRUE(pending.Registered(Temp(L"QvInstMain.dll")));
+    EXPECT_TRUE(pending.Registered(Temp(L"ru-RU")));
+    EXPECT_TRUE(pending.Registered(Temp(L"ru-RU\\QvInstMain.dll.mui")));
+
+    // Without the flag the executable stays where it is and the engine's
+    // local path comes back.
+    DeleteFileW(local.c_str());
+    EXPECT_EQ(0u, CopyFromNetwork(share.Path() + L"\\", false, local));
+    EXPECT_EQ(Temp(L"QvInstMain.dll"), local);
+    EXPECT_FALSE(FileExists(Temp(ExeName())));
+}
+
+TEST_F(CopyFromNetworkMachine, MissingLanguageFileStopsWithError2)
+{
+    DeleteFileW((share / L"ru-RU\\QvInstMain.dll.mui").c_str());
+    std::wstring local;
+    unsigned int code = 0;
+    try
+    {
+        CopyFromNetwork(share.Path(), true, local);
+    }
+    catch (QvBase::CQvError& e)
+    {
+        code = e.Code();
+    }
+    EXPECT_EQ(2u, code);
+    EXPECT_TRUE(FileExists(Temp(L"QvInstMain.dll")));
+    EXPECT_TRUE(FileExists(Temp(ExeName())));
+    EXPECT_TRUE(FileExists(Temp(L"en-US\\QvInstMain.dll.mui")));
+    EXPECT_FALSE(FileExists(Temp(L"es-ES\\QvInstMain.dll.mui")));
+}
+} // namespace
