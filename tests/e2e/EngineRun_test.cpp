@@ -1,7 +1,6 @@
 // End-to-end runs of QvSetup.exe through the sample engine, each from a
 // distribution folder of its own. The engine reports the install context it
 // was given (Components/QvInstMain/EngineOptions.h).
-#include "MessageBoxWatcher.h"
 #include "ProcessRunner.h"
 #include "TestDistribution.h"
 
@@ -23,11 +22,20 @@ std::wstring TempPath(const wchar_t* name)
     return std::wstring(temp) + name;
 }
 
-DWORD RunSetupIn(const CTestDistribution& dist, const std::wstring& arguments)
+// Message boxes of the run are read and dismissed by the runner.
+QvTest::ProcessResult RunSetupProcessIn(const CTestDistribution& dist,
+                                        const std::wstring& arguments)
 {
     const QvTest::ProcessResult r = QvTest::RunProcess(dist.Setup(), arguments);
     EXPECT_TRUE(r.started) << "start error " << r.startError;
     EXPECT_TRUE(r.finished);
+    return r;
+}
+
+DWORD RunSetupIn(const CTestDistribution& dist, const std::wstring& arguments)
+{
+    const QvTest::ProcessResult r = RunSetupProcessIn(dist, arguments);
+    EXPECT_TRUE(r.messageBoxes.empty()) << "a script run shows nothing";
     return r.exitCode;
 }
 
@@ -143,11 +151,11 @@ TEST(EngineMissingMachine, ScriptRunWithoutTheEngineEndsWithModuleLoadError)
 TEST(EngineMissingMachine, InteractiveRunShowsTheModuleLoadError)
 {
     CTestDistribution dist(TempPath(L"QvE2eNoEngine"), false);
-    QvTest::CMessageBoxWatcher boxes;
-    EXPECT_EQ(0xE6000002u, RunSetupIn(dist, L""));
-    EXPECT_EQ(1, boxes.Count());
-    EXPECT_NE(std::wstring::npos, boxes.LastText().find(L"QvInstMain.dll"))
-        << "box text: " << std::string(boxes.LastText().begin(), boxes.LastText().end());
+    const QvTest::ProcessResult r = RunSetupProcessIn(dist, L"");
+    EXPECT_EQ(0xE6000002u, r.exitCode);
+    ASSERT_EQ(1u, r.messageBoxes.size());
+    EXPECT_EQ(L"Quorvel", r.messageBoxTitles[0]);
+    EXPECT_NE(std::wstring::npos, r.messageBoxes[0].find(L"QvInstMain.dll"));
 }
 
 // The interactive context carries the start-up window and the distribution
@@ -158,9 +166,7 @@ TEST(EngineInteractiveMachine, SourceRootIsThreeLevelsAboveTheProgram)
         GTEST_SKIP() << "C:\\dist exists and is not this test's";
     CTestDistribution dist(L"C:\\dist");
     CEngineReport report(TempPath(L"QvE2eInteractive.report.txt"));
-    QvTest::CMessageBoxWatcher boxes;
     ASSERT_EQ(0u, RunSetupIn(dist, L""));
-    EXPECT_EQ(0, boxes.Count());
     Report r = report.Read();
     EXPECT_EQ(L"0", r[L"Silent"]) << report.Text();
     EXPECT_EQ(L"present", r[L"Window"]);
@@ -183,9 +189,9 @@ TEST(EngineInteractiveMachine, EngineErrorIsShownAndBecomesTheExitCode)
     CTestDistribution dist(TempPath(L"QvE2eEngine"));
     CEngineReport report(TempPath(L"QvE2eEngine.report.txt"));
     CEngineInstruction raise(L"QVINSTMAIN_RAISE", L"0xE6000003");
-    QvTest::CMessageBoxWatcher boxes;
-    EXPECT_EQ(0xE6000003u, RunSetupIn(dist, L""));
-    EXPECT_EQ(1, boxes.Count());
+    const QvTest::ProcessResult r = RunSetupProcessIn(dist, L"");
+    EXPECT_EQ(0xE6000003u, r.exitCode);
+    EXPECT_EQ(1u, r.messageBoxes.size());
     EXPECT_EQ(L"released", report.Read()[L"SharedObject"]);
 }
 } // namespace

@@ -1,6 +1,7 @@
 #include "TestDistribution.h"
 
 #include "ProcessRunner.h"
+#include "test/TraceConfig.h"
 
 #include <windows.h>
 
@@ -25,21 +26,6 @@ void MakeDirectories(const std::wstring& path)
     for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
         CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
     CreateDirectoryW(path.c_str(), nullptr);
-}
-
-std::string ReadBytes(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
 }
 } // namespace
 
@@ -95,7 +81,7 @@ CEngineReport::~CEngineReport()
 
 std::string CEngineReport::Text() const
 {
-    return ReadBytes(path);
+    return ReadFileBytes(path);
 }
 
 std::map<std::wstring, std::wstring> CEngineReport::Read() const

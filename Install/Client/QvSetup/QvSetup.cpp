@@ -2,8 +2,6 @@
 // exit code of every outcome.
 #include <windows.h>
 
-#include <shlwapi.h>
-
 #include "AccountLookup.h"
 #include "BuildInfo.h"
 #include "CmdLineParser.h"
@@ -11,11 +9,11 @@
 #include "ErrorText.h"
 #include "FuncTraceContext.h"
 #include "InstallContextVariants.h"
+#include "InstallSource.h"
 #include "Locale.h"
 #include "PathUtils.h"
 #include "QvResponseFile.h"
 #include "StartupWindow.h"
-#include "buffer.h"
 #include "qvexception.h"
 
 #include <memory>
@@ -39,106 +37,103 @@ void WriteDebuggerBanner(const wchar_t* commandLine)
     OutputDebugStringW(L"\n");
 }
 
-constexpr size_t kPathChars = 520;
-constexpr unsigned int kUnexpectedError = 0x8000FFFF;
-
-// Failure reports belong to the start-up window; script mode shows none.
-void ShowErrorBox(HWND window, const wchar_t* text)
+// The mode a run reports its failures in: no message box in script mode.
+struct CRunMode
 {
-    if (window != nullptr)
-        MessageBoxW(window, text, BuildInfo::kTitle, MB_ICONERROR);
+    bool isScript;
+    HWND window; // the start-up window; null in script mode
+};
+
+void ShowFailure(const CRunMode& mode, const wchar_t* text)
+{
+    if (!mode.isScript)
+        MessageBoxW(mode.window, text, BuildInfo::kTitle, MB_ICONERROR);
 }
 
-unsigned int ReportError(CFuncTraceContext& trace, HWND window, QvBase::CQvError& error)
+unsigned int ReportError(CFuncTraceContext& trace, const CRunMode& mode, QvBase::CQvError& error)
 {
     trace.Trace(4, L"%s", error.Dump());
-    ShowErrorBox(window, error.Description());
+    ShowFailure(mode, error.Description());
     return error.Code();
 }
 
-unsigned int ReportUnknownError(CFuncTraceContext& trace, HWND window)
+unsigned int ReportUnknownError(CFuncTraceContext& trace, const CRunMode& mode)
 {
     trace.Trace(2, L"%s", L"Unknown error");
-    ShowErrorBox(window, QvBase::DescribeError(ERROR_INSTALL_FAILURE).c_str());
-    return kUnexpectedError;
+    ShowFailure(mode, QvBase::DescribeError(ERROR_INSTALL_FAILURE).c_str());
+    return static_cast<unsigned int>(E_UNEXPECTED);
 }
 
-// GAP (source settling): until the network relaunch is in, the run installs
-// from the canonical directory of the running executable.
-std::wstring CanonicalProgramDirectory()
+// The single-instance event belongs to whoever installs: it is only tested.
+void ThrowIfAlreadyRunning()
 {
-    QvBase::CBuffer<wchar_t> path(kPathChars);
-    GetModuleFileNameW(nullptr, path.Get(), static_cast<DWORD>(path.Count() - 1));
-    PathRemoveFileSpecW(path.Get());
-    QvBase::CBuffer<wchar_t> canonical(kPathChars);
-    if (!PathCanonicalizeW(canonical.Get(), path.Get()))
-        return path.Get();
-    return canonical.Get();
+    const HANDLE running = OpenEventW(GENERIC_ALL, FALSE, BuildInfo::kSingleInstanceEvent);
+    if (running == nullptr)
+        return;
+    CloseHandle(running);
+    QV_THROW(ERROR_INSTALL_ALREADY_RUNNING, L"wWinMain");
 }
 
-std::shared_ptr<CInstallContext> MakeInstallContext(bool isScript, const wchar_t* sourceDir,
-                                                    HWND window)
+std::shared_ptr<CInstallContext> MakeInstallContext(const CRunMode& mode,
+                                                    const CInstallSource& source)
 {
-    if (isScript)
-        return std::make_shared<CSrvInstallContext>(BuildInfo::kLocale, sourceDir, nullptr);
-    return std::make_shared<CInteractiveInstallContext>(BuildInfo::kLocale, sourceDir, window);
+    if (mode.isScript)
+        return std::make_shared<CSrvInstallContext>(BuildInfo::kLocale, source.sourceDir.Get(),
+                                                    nullptr);
+    return std::make_shared<CInteractiveInstallContext>(BuildInfo::kLocale, source.sourceDir.Get(),
+                                                        mode.window);
 }
 
-// Steps 16 to 19. Failures are reported here, while the engine module is
-// still loaded: an error object raised by the engine lives in its code.
-unsigned int CallEngine(const CCmdLineParser& parser, HINSTANCE instance, HWND window,
-                        CFuncTraceContext& trace, CEngineCall& engine, const wchar_t* sourceDir)
+// Steps 16 to 19: the engine takes over. Errors here are reported at once,
+// while the engine module is still loaded: an exception object that the
+// engine raised lives in the engine's code.
+unsigned int RunEngine(CFuncTraceContext& trace, const CRunMode& mode, HINSTANCE instance,
+                       const CCmdLineParser& parser, const CInstallSource& source,
+                       CEngineCall& engine)
 {
     try
     {
-        if (window != nullptr)
-            ShowInitializingText(window, instance);
+        if (mode.window != nullptr)
+            ShowInitializingText(mode.window, instance);
         // Released before the caller frees the engine module, on every path.
-        std::shared_ptr<CInstallContext> context =
-            MakeInstallContext(window == nullptr, sourceDir, window);
+        const std::shared_ptr<CInstallContext> context = MakeInstallContext(mode, source);
         if (parser.HasOption(L"jcsf"))
             context->GetResponseFile()->SetWellKnownValue(QvInstall::KeyJcsf, L"1");
+        // Whatever the engine returns, a return means the installation ran.
         engine.Function()(context);
         return ERROR_SUCCESS;
     }
     catch (QvBase::CQvError& error)
     {
-        return ReportError(trace, window, error);
+        return ReportError(trace, mode, error);
     }
     catch (...)
     {
-        return ReportUnknownError(trace, window);
+        return ReportUnknownError(trace, mode);
     }
 }
 
-// Steps 10 to 20: everything after the run mode is chosen. "window" is the
-// start-up window, null in script mode.
-unsigned int RunInstallation(const CCmdLineParser& parser, HINSTANCE instance, HWND window,
-                             CFuncTraceContext& trace)
+// Steps 10 to 20: everything after the run mode is chosen.
+unsigned int RunInstallation(const CCmdLineParser& parser, CFuncTraceContext& trace,
+                             HINSTANCE instance, const CRunMode& mode)
 {
-    // Single-instance guard: the event is only tested, never created here.
-    HANDLE running = OpenEventW(GENERIC_ALL, FALSE, BuildInfo::kSingleInstanceEvent);
-    if (running != nullptr)
-    {
-        CloseHandle(running);
-        QV_THROW(ERROR_INSTALL_ALREADY_RUNNING, L"wWinMain");
-    }
-    // GAP: pre-install check (gp), source settling and network relaunch,
-    // runtime worker.
-    const std::wstring localDir = CanonicalProgramDirectory();
-    QvBase::CBuffer<wchar_t> sourceDir(kPathChars);
-    lstrcpynW(sourceDir.Get(), localDir.c_str(), static_cast<int>(sourceDir.Count()));
-
-    trace.Trace(2, L"%s", localDir.c_str());
-    CEngineCall engine(QvBase::JoinPath(localDir.c_str(), BuildInfo::kEngineModule, L'\\').c_str(),
-                       BuildInfo::kEngineExport);
-    return CallEngine(parser, instance, window, trace, engine, sourceDir.Get());
+    ThrowIfAlreadyRunning();
+    // GAP: pre-install check with "gp".
+    CInstallSource source;
+    DWORD relaunchExitCode = 0;
+    if (!SettleInstallSource(parser, trace, source, relaunchExitCode))
+        return relaunchExitCode;
+    // GAP: runtime worker.
+    trace.Trace(2, L"%s", source.localDir.c_str());
+    CEngineCall engine(
+        QvBase::JoinPath(source.localDir.c_str(), BuildInfo::kEngineModule, L'\\').c_str(),
+        BuildInfo::kEngineExport);
+    return RunEngine(trace, mode, instance, parser, source, engine);
 }
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
-    (void)instance;
     CFuncTraceContext trace(L"wWinMain", L"QvSetup");
     QvBase::TraceRunningAccount(trace);
     TraceVersionBanner(trace, commandLine);
@@ -151,25 +146,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
         // GAP: the SCCM front.
         return ERROR_CALL_NOT_IMPLEMENTED;
     }
-    const bool isScript = parser.HasOption(L"script");
-    HWND window = nullptr;
-    if (!isScript)
+    CRunMode mode = {parser.HasOption(L"script"), nullptr};
+    if (!mode.isScript)
     {
         // The window stays until the process ends: nothing destroys it.
-        window = CreateStartupWindow(instance);
-        if (window == nullptr)
+        mode.window = CreateStartupWindow(instance);
+        if (mode.window == nullptr)
             return -1;
     }
     try
     {
-        return static_cast<int>(RunInstallation(parser, instance, window, trace));
+        return static_cast<int>(RunInstallation(parser, trace, instance, mode));
     }
     catch (QvBase::CQvError& error)
     {
-        return static_cast<int>(ReportError(trace, window, error));
+        return static_cast<int>(ReportError(trace, mode, error));
     }
     catch (...)
     {
-        return static_cast<int>(ReportUnknownError(trace, window));
+        return static_cast<int>(ReportUnknownError(trace, mode));
     }
 }
