@@ -6,7 +6,10 @@
 #include "BuildInfo.h"
 #include "CmdLineParser.h"
 #include "FuncTraceContext.h"
+#include "InstallTrace.h"
 #include "Locale.h"
+#include "LogDirectory.h"
+#include "SilentModeChecks.h"
 #include "StartupWindow.h"
 
 namespace
@@ -40,8 +43,11 @@ unsigned int RunInstallation(const CCmdLineParser& parser, HINSTANCE instance, H
         CloseHandle(running);
         return ERROR_INSTALL_ALREADY_RUNNING;
     }
-    // GAP: pre-install check (gp), source settling and network relaunch,
-    // runtime worker, engine binding.
+    // Group-policy runs repeat at every boot: a newer installed version ends
+    // them quietly.
+    if (parser.HasOption(L"gp") && !SilentModeChecks())
+        return ERROR_FUNCTION_NOT_CALLED;
+    // GAP: source settling and network relaunch, runtime worker, engine binding.
     if (window != nullptr)
         ShowInitializingText(window, instance);
     // GAP: install context and the engine call.
@@ -57,7 +63,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     TraceVersionBanner(trace, commandLine);
     WriteDebuggerBanner(commandLine);
     SetLocale(BuildInfo::kLocale);
-    // GAP: log directory and the install trace switch.
+    PrepareLogDirectory(GetDefaultLogDirectory());
+    // On until wWinMain returns, whichever way it does: its destructor
+    // switches tracing off again when this run switched it on.
+    CInstallTrace installTrace(nullptr);
     CCmdLineParser parser(commandLine, 0);
     if (parser.HasOption(L"sccm"))
     {
