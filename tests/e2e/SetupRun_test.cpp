@@ -6,23 +6,45 @@
 
 namespace
 {
-DWORD RunSetup(const std::wstring& arguments)
+QvTest::ProcessResult RunSetupProcess(const std::wstring& arguments)
 {
-    const QvTest::ProcessResult r =
-        QvTest::RunProcess(QvTest::BinDir() + L"QvSetup.exe", arguments);
+    QvTest::ProcessResult r = QvTest::RunProcess(QvTest::BinDir() + L"QvSetup.exe", arguments);
     EXPECT_TRUE(r.started) << "start error " << r.startError;
     EXPECT_TRUE(r.finished);
-    return r.exitCode;
+    return r;
+}
+
+DWORD RunSetup(const std::wstring& arguments)
+{
+    return RunSetupProcess(arguments).exitCode;
 }
 
 // The single-instance event belongs to whoever installs: this program only
-// looks for it. While it exists, every non-SCCM run stops with 1618.
+// looks for it. While it exists, every non-SCCM run stops with 1618; only an
+// interactive run says so in a message box (owned by its start-up window,
+// which therefore exists).
 TEST(SingleInstanceMachine, EventPresentStopsTheRunWith1618)
 {
     HANDLE event =
         CreateEventW(nullptr, TRUE, FALSE, L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
     ASSERT_NE(nullptr, event);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING), RunSetup(L"/script"));
+    struct Case
+    {
+        const wchar_t* arguments;
+        size_t boxes;
+    };
+    for (const Case& c : {Case{L"/script", 0}, Case{L"", 1}, Case{L"/gp", 1}})
+    {
+        SCOPED_TRACE(c.arguments);
+        const QvTest::ProcessResult r = RunSetupProcess(c.arguments);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING), r.exitCode);
+        ASSERT_EQ(c.boxes, r.messageBoxes.size());
+        if (c.boxes != 0)
+        {
+            EXPECT_EQ(L"Quorvel", r.messageBoxTitles[0]);
+            EXPECT_FALSE(r.messageBoxes[0].empty());
+        }
+    }
     CloseHandle(event);
 }
 
@@ -37,20 +59,16 @@ TEST(SetupTraceMachine, ConfiguredTraceKeyLogsTheStartOfTheRun)
     config.SetNumber(L"QvSetup", L"ParamsMask", 0x0001);
     RunSetup(L"/script /x:\"a b\"");
     const std::string log = QvTest::ReadFileBytes(dir / L"QvSetup.log");
-    EXPECT_EQ(0u, log.find("wWinMain\r\n{\r\n  QvSetup version 5.2.20314.0 compiled at 11:02:51 "
-                           "Mar  7 2022. Locale: es-ES. Command line is {/script /x:\"a b\"}\r\n"))
+    // The context opens the log, the account under which the run goes
+    // follows, then the version banner.
+    EXPECT_EQ(0u, log.find("wWinMain\r\n{\r\n  Process token:")) << log;
+    EXPECT_NE(std::string::npos,
+              log.find("\r\n  QvSetup version 5.2.20314.0 compiled at 11:02:51 Mar  7 2022. "
+                       "Locale: es-ES. Command line is {/script /x:\"a b\"}\r\n"))
         << log;
     EXPECT_EQ("}\r\n", log.substr(log.size() - 3));
 }
 
 // An interactive run makes its start-up window before the guard; had the
 // window failed, the run would have ended with -1 instead.
-TEST(SingleInstanceMachine, InteractiveRunGetsPastTheStartupWindow)
-{
-    HANDLE event =
-        CreateEventW(nullptr, TRUE, FALSE, L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
-    ASSERT_NE(nullptr, event);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_ALREADY_RUNNING), RunSetup(L""));
-    CloseHandle(event);
-}
 } // namespace

@@ -18,6 +18,53 @@ std::wstring BinDir()
     return dir.substr(0, dir.find_last_of(L"\\/") + 1);
 }
 
+namespace
+{
+struct BoxSearch
+{
+    DWORD processId;
+    HWND box = nullptr;
+};
+
+// A message box is a dialog with an OK button; the start-up window, also a
+// dialog, has none.
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (owner == search->processId && std::wstring(className) == L"#32770" &&
+        GetDlgItem(window, IDOK) != nullptr)
+    {
+        search->box = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+void DismissMessageBoxes(DWORD processId, ProcessResult& result)
+{
+    BoxSearch search{processId};
+    EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+    if (search.box == nullptr || !IsWindowVisible(search.box))
+        return;
+    result.messageBoxes.push_back(WindowText(GetDlgItem(search.box, 0xFFFF)));
+    result.messageBoxTitles.push_back(WindowText(search.box));
+    PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+    // Give the box time to go before looking again.
+    Sleep(100);
+}
+} // namespace
+
 ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs,
                          const wchar_t* workingDir)
 {
@@ -39,7 +86,15 @@ ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
     }
     result.started = true;
     CloseHandle(pi.hThread);
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    DWORD wait = WAIT_TIMEOUT;
+    while (wait == WAIT_TIMEOUT && (timeoutMs == INFINITE || GetTickCount64() < deadline))
+    {
+        wait = WaitForSingleObject(pi.hProcess, 50);
+        if (wait == WAIT_TIMEOUT)
+            DismissMessageBoxes(pi.dwProcessId, result);
+    }
+    if (wait == WAIT_OBJECT_0)
     {
         result.finished = true;
         GetExitCodeProcess(pi.hProcess, &result.exitCode);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace QvTest
 {
@@ -16,10 +17,15 @@ struct ProcessResult
     bool finished = false;
     DWORD exitCode = 0; // the full 32-bit code
     DWORD startError = 0;
+    // Text and title of every message box the process showed; each was
+    // answered with OK so that the run could go on.
+    std::vector<std::wstring> messageBoxes;
+    std::vector<std::wstring> messageBoxTitles;
 };
 
 // Starts "exe" with the argument text (the exe path is quoted in front of it),
-// waits up to timeoutMs and returns its exit code. A process still running at
+// waits up to timeoutMs and returns its exit code. Message boxes of the
+// process are read and dismissed while it runs. A process still running at
 // the time-out is terminated and reported as not finished.
 ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
                          DWORD timeoutMs = 60000, const wchar_t* workingDir = nullptr);

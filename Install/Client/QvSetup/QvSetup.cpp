@@ -5,12 +5,15 @@
 #include "AccountLookup.h"
 #include "BuildInfo.h"
 #include "CmdLineParser.h"
+#include "ErrorText.h"
 #include "FuncTraceContext.h"
+#include "InstallSource.h"
 #include "InstallTrace.h"
 #include "Locale.h"
 #include "LogDirectory.h"
 #include "SilentModeChecks.h"
 #include "StartupWindow.h"
+#include "qvexception.h"
 
 namespace
 {
@@ -31,33 +34,83 @@ void WriteDebuggerBanner(const wchar_t* commandLine)
     OutputDebugStringW(L"\n");
 }
 
-// Steps 10 to 20: everything after the run mode is chosen. "window" is the
-// start-up window, null in script mode.
-unsigned int RunInstallation(const CCmdLineParser& parser, HINSTANCE instance, HWND window)
+// The mode a run reports its failures in: no message box in script mode.
+struct CRunMode
 {
-    (void)parser;
-    // Single-instance guard: the event is only tested, never created here.
-    HANDLE running = OpenEventW(GENERIC_ALL, FALSE, BuildInfo::kSingleInstanceEvent);
-    if (running != nullptr)
+    bool isScript;
+    HWND window; // the start-up window; null in script mode
+};
+
+void ShowFailure(const CRunMode& mode, const wchar_t* text)
+{
+    if (!mode.isScript)
+        MessageBoxW(mode.window, text, BuildInfo::kTitle, MB_ICONERROR);
+}
+
+unsigned int ReportError(CFuncTraceContext& trace, const CRunMode& mode, QvBase::CQvError& error)
+{
+    trace.Trace(4, L"%s", error.Dump());
+    ShowFailure(mode, error.Description());
+    return error.Code();
+}
+
+unsigned int ReportUnknownError(CFuncTraceContext& trace, const CRunMode& mode)
+{
+    trace.Trace(2, L"%s", L"Unknown error");
+    ShowFailure(mode, QvBase::DescribeError(ERROR_INSTALL_FAILURE).c_str());
+    return static_cast<unsigned int>(E_UNEXPECTED);
+}
+
+// The single-instance event belongs to whoever installs: it is only tested.
+void ThrowIfAlreadyRunning()
+{
+    const HANDLE running = OpenEventW(GENERIC_ALL, FALSE, BuildInfo::kSingleInstanceEvent);
+    if (running == nullptr)
+        return;
+    CloseHandle(running);
+    QV_THROW(ERROR_INSTALL_ALREADY_RUNNING, L"wWinMain");
+}
+
+// Steps 16 to 19: the engine takes over. Errors here are reported at once.
+unsigned int RunEngine(CFuncTraceContext& trace, const CRunMode& mode, HINSTANCE instance,
+                       const CInstallSource& source)
+{
+    (void)source;
+    try
     {
-        CloseHandle(running);
-        return ERROR_INSTALL_ALREADY_RUNNING;
+        if (mode.window != nullptr)
+            ShowInitializingText(mode.window, instance);
+        // GAP: install context, "jcsf" and the engine call.
+        return ERROR_CALL_NOT_IMPLEMENTED;
     }
+    catch (QvBase::CQvError& error)
+    {
+        return ReportError(trace, mode, error);
+    }
+}
+
+// Steps 10 to 20: everything after the run mode is chosen.
+unsigned int RunInstallation(const CCmdLineParser& parser, CFuncTraceContext& trace,
+                             HINSTANCE instance, const CRunMode& mode)
+{
+    ThrowIfAlreadyRunning();
     // Group-policy runs repeat at every boot: a newer installed version ends
     // them quietly.
     if (parser.HasOption(L"gp") && !SilentModeChecks())
         return ERROR_FUNCTION_NOT_CALLED;
-    // GAP: source settling and network relaunch, runtime worker, engine binding.
-    if (window != nullptr)
-        ShowInitializingText(window, instance);
-    // GAP: install context and the engine call.
-    return ERROR_CALL_NOT_IMPLEMENTED;
+    CInstallSource source;
+    DWORD relaunchExitCode = 0;
+    if (!SettleInstallSource(parser, trace, source, relaunchExitCode))
+        return relaunchExitCode;
+    // GAP: runtime worker.
+    trace.Trace(2, L"%s", source.localDir.c_str());
+    // GAP: engine binding.
+    return RunEngine(trace, mode, instance, source);
 }
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
-    (void)instance;
     CFuncTraceContext trace(L"wWinMain", L"QvSetup");
     QvBase::TraceRunningAccount(trace);
     TraceVersionBanner(trace, commandLine);
@@ -73,14 +126,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
         // GAP: the SCCM front.
         return ERROR_CALL_NOT_IMPLEMENTED;
     }
-    const bool isScript = parser.HasOption(L"script");
-    HWND window = nullptr;
-    if (!isScript)
+    CRunMode mode = {parser.HasOption(L"script"), nullptr};
+    if (!mode.isScript)
     {
         // The window stays until the process ends: nothing destroys it.
-        window = CreateStartupWindow(instance);
-        if (window == nullptr)
+        mode.window = CreateStartupWindow(instance);
+        if (mode.window == nullptr)
             return -1;
     }
-    return static_cast<int>(RunInstallation(parser, instance, window));
+    try
+    {
+        return static_cast<int>(RunInstallation(parser, trace, instance, mode));
+    }
+    catch (QvBase::CQvError& error)
+    {
+        return static_cast<int>(ReportError(trace, mode, error));
+    }
+    catch (...)
+    {
+        return static_cast<int>(ReportUnknownError(trace, mode));
+    }
 }

@@ -1,0 +1,33 @@
+#include "ResponseFileSaveSection.h"
+
+#include "ErrorText.h"
+#include "QvInstError.h"
+#include "qvexception.h"
+
+#include <windows.h>
+
+#include <utility>
+
+namespace
+{
+constexpr unsigned int kResponseFileWriteError = 20010;
+}
+
+CSaveSection::CSaveSection(std::wstring target) : target(std::move(target)) {}
+
+void CSaveSection::operator()(const std::wstring& section,
+                              const QvInstall::ResponseKeyMap& keys) const
+{
+    for (const auto& entry : keys)
+        Write(section, entry.first, entry.second);
+}
+
+void CSaveSection::Write(const std::wstring& section, const std::wstring& key,
+                         const std::wstring& value) const
+{
+    if (WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), target.c_str()))
+        return;
+    const std::wstring reason = QvBase::DescribeError(GetLastError());
+    throw CQvInstError(QV_WFILE, __LINE__, L"CSaveSection::Write", kResponseFileWriteError,
+                       target.c_str(), reason.c_str(), section.c_str(), key.c_str());
+}

@@ -1,0 +1,91 @@
+// What loading a response file leaves in the install library's log, through
+// the machine's trace configuration.
+#include "ResponseFile.h"
+
+#include "FuncTraceContext.h"
+#include "QvInstError.h"
+#include "TraceText.h"
+#include "test/TraceConfig.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using QvTest::ReadFileBytes;
+
+class ResponseFileTraceMachine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        config.SetText(nullptr, L"TracePath", dir.Path());
+        config.SetNumber(nullptr, L"EnableMask", 6);
+        config.SetNumber(nullptr, L"ParamsMask", 0x0001);
+        QvBase::InstallLibTrace().Reload();
+    }
+    void TearDown() override
+    {
+        config.SetNumber(nullptr, L"ForceEnableMask", 0);
+        QvBase::InstallLibTrace().Reload();
+    }
+    std::string Log() { return ReadFileBytes(dir / L"QvInstallLib.log"); }
+    std::string Narrow(const std::wstring& text) { return QvBase::ToCodePage1251(text.c_str()); }
+
+    QvTest::CTraceConfig config;
+    QvTest::CTempDir dir{L"QvResponseFileTraceTest"};
+    std::wstring path = dir / L"QvInst.rsp";
+    CResponseFile rsp;
+};
+
+TEST_F(ResponseFileTraceMachine, LoadSummaryShowsEveryValueButSecrets)
+{
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Common", L"Action", L"install", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Common", L"Installdir", L"C:\\Q", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Common", L"password", L"Pa55", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Common", L"QvxUninstPwd", L"Un1n", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"local", L"Action", L"install", path.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"local", L"DbPassword", L"Db99", path.c_str()));
+    rsp.SetWriteThrough(false);
+    rsp.Load(path.c_str());
+
+    const std::string log = Log();
+    EXPECT_EQ(
+        "CResponseFile::Load\r\n"
+        "{\r\n"
+        "  " +
+            Narrow(path) +
+            "\r\n"
+            "  Installdir=C:\\Q;Action=install;Source=;SourceRoot=;server=;servername=;user=;"
+            "password=***;SysName=;Id=;Workplace=;Division=;QvxUninstPwd=***;locale=;jcsf=;\r\n"
+            "Common:Action=install;Installdir=C:\\Q;password=***;QvxUninstPwd=***;\r\n"
+            "local:Action=install;DbPassword=***;\r\n"
+            "\r\n"
+            "}\r\n",
+        log);
+    for (const char* secret : {"Pa55", "Un1n", "Db99"})
+        EXPECT_EQ(std::string::npos, log.find(secret)) << secret;
+    // The values themselves are untouched.
+    EXPECT_EQ(L"Pa55", rsp.GetWellKnownValue(QvInstall::KeyPassword));
+}
+
+TEST_F(ResponseFileTraceMachine, FailedLoadStillWritesItsSummary)
+{
+    const std::wstring absent = dir / L"absent.rsp";
+    EXPECT_THROW(rsp.Load(absent.c_str()), CQvInstError);
+    EXPECT_EQ("CResponseFile::Load\r\n"
+              "{\r\n"
+              "  " +
+                  Narrow(absent) +
+                  "\r\n"
+                  "  \r\n"
+                  "}\r\n",
+              Log());
+}
+
+TEST_F(ResponseFileTraceMachine, GetPatchesWritesOneLine)
+{
+    rsp.SetPatches({L"C:\\p"});
+    rsp.GetPatches();
+    EXPECT_EQ("CResponseFile::GetPatches { }\r\n", Log());
+}
+} // namespace

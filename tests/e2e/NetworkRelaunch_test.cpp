@@ -1,0 +1,149 @@
+// A setup started from a network share copies itself to the temporary
+// directory and relaunches from there. Wine hides a UNC start from
+// GetModuleFileNameW (it returns "UNC\host\..." without the leading "\\"),
+// so the whole relaunch runs from the mapped network drive N: of the test
+// prefix; UNC paths are covered by the unit tests of the path handling.
+#include "ProcessRunner.h"
+#include "test/TraceConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace
+{
+using QvTest::ReadFileBytes;
+
+void CopyInto(const std::wstring& from, const std::wstring& to)
+{
+    ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), FALSE)) << GetLastError();
+}
+
+void WriteText(const std::wstring& path, const char* text)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::wstring TempPath(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + name;
+}
+
+// A distribution on the share N:\QvRelaunch with the program, an engine and
+// its three language files; the copies in the temporary directory go at the end.
+class NetworkRelaunchMachine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        config.SetText(nullptr, L"TracePath", logs.Path());
+        config.SetNumber(L"QvSetup", L"EnableMask", 6);
+        config.SetNumber(L"QvSetup", L"ParamsMask", 0x0101); // keep both runs' lines
+        ASSERT_TRUE(CreateDirectoryW(share.c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS);
+        CopyInto(QvTest::BinDir() + L"QvSetup.exe", share + L"\\QvSetup.exe");
+        CopyInto(QvTest::BinDir() + L"QvSetup.exe", share + L"\\QvInstMain.dll");
+        for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
+        {
+            CreateDirectoryW((share + L"\\" + lang).c_str(), nullptr);
+            WriteText(share + L"\\" + lang + L"\\QvInstMain.dll.mui", "mui");
+        }
+    }
+    void TearDown() override
+    {
+        for (const wchar_t* name : {L"QvSetup.exe", L"QvInstMain.dll"})
+        {
+            DeleteFileW((share + L"\\" + name).c_str());
+            DeleteFileW(TempPath(name).c_str());
+        }
+        for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
+        {
+            DeleteFileW((share + L"\\" + lang + L"\\QvInstMain.dll.mui").c_str());
+            RemoveDirectoryW((share + L"\\" + lang).c_str());
+            DeleteFileW(TempPath((std::wstring(lang) + L"\\QvInstMain.dll.mui").c_str()).c_str());
+            RemoveDirectoryW(TempPath(lang).c_str());
+        }
+        RemoveDirectoryW(share.c_str());
+    }
+
+    QvTest::ProcessResult RunFromShare(const std::wstring& arguments)
+    {
+        return QvTest::RunProcess(share + L"\\QvSetup.exe", arguments);
+    }
+    std::string Log() { return ReadFileBytes(logs / L"QvSetup.log"); }
+    // The banner line of the relaunched copy.
+    std::string ChildBanner()
+    {
+        std::smatch m;
+        const std::string log = Log();
+        std::regex banner("Command line is \\{([^}]*/source:[^}]*)\\}");
+        return std::regex_search(log, m, banner) ? m[1].str() : std::string();
+    }
+
+    const std::wstring share = L"N:\\QvRelaunch";
+    QvTest::CTraceConfig config;
+    QvTest::CTempDir logs{L"QvRelaunchLogs"};
+};
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+TEST_F(NetworkRelaunchMachine, WithGpTheParentReturnsTheCopysExitCode)
+{
+    const QvTest::ProcessResult parent = RunFromShare(L"/script /gp /lang:x");
+    ASSERT_TRUE(parent.finished);
+    EXPECT_NE(std::string::npos, Log().find("Run from network.\r\n"));
+    // Two blanks after the closing quote; /lang:x stays behind.
+    EXPECT_EQ("/source:\"N:\\QvRelaunch\"  /script /gp", ChildBanner());
+    // The copy runs from the temporary directory: that is its local directory.
+    std::wstring temp = TempPath(L"");
+    temp.pop_back();
+    EXPECT_NE(std::string::npos, Log().find("\r\n  " + Narrow(temp) + "\r\n"));
+    EXPECT_EQ(ReadFileBytes(share + L"\\QvInstMain.dll"),
+              ReadFileBytes(TempPath(L"QvInstMain.dll")));
+    EXPECT_EQ("mui", ReadFileBytes(TempPath(L"ru-RU\\QvInstMain.dll.mui")));
+
+    // The same copy started by hand the same way ends the same way.
+    const QvTest::ProcessResult direct =
+        QvTest::RunProcess(TempPath(L"QvSetup.exe"), L"/source:\"N:\\QvRelaunch\"  /script /gp");
+    EXPECT_EQ(direct.exitCode, parent.exitCode);
+}
+
+TEST_F(NetworkRelaunchMachine, WithoutGpTheParentEndsAtOnceWithZero)
+{
+    const QvTest::ProcessResult parent = RunFromShare(L"/script /jcsf");
+    ASSERT_TRUE(parent.finished);
+    EXPECT_EQ(0u, parent.exitCode);
+    // The copy goes on alone: wait for its banner and its end.
+    for (int i = 0; i < 100 && Log().rfind("}\r\n") < Log().find("/source:"); ++i)
+        Sleep(100);
+    EXPECT_EQ("/source:\"N:\\QvRelaunch\"  /script /jcsf", ChildBanner());
+    // Let the copy finish before its files are removed.
+    for (int i = 0; i < 100 && !DeleteFileW(TempPath(L"QvSetup.exe").c_str()); ++i)
+        Sleep(100);
+}
+
+TEST_F(NetworkRelaunchMachine, MissingLanguageFileStopsBeforeAnyStart)
+{
+    DeleteFileW((share + L"\\ru-RU\\QvInstMain.dll.mui").c_str());
+    const QvTest::ProcessResult parent = RunFromShare(L"/script /gp");
+    EXPECT_EQ(2u, parent.exitCode);
+    EXPECT_EQ("", ChildBanner());
+    EXPECT_NE(std::string::npos, Log().find("W>   Code: 0x00000002\r\n"));
+}
+
+TEST_F(NetworkRelaunchMachine, OverlongSourceIsRefusedWith87)
+{
+    const std::wstring source(600, L'x');
+    const QvTest::ProcessResult run =
+        QvTest::RunProcess(QvTest::BinDir() + L"QvSetup.exe", L"/script /source:" + source);
+    EXPECT_EQ(87u, run.exitCode);
+}
+} // namespace
