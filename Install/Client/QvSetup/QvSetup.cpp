@@ -5,15 +5,21 @@
 #include "AccountLookup.h"
 #include "BuildInfo.h"
 #include "CmdLineParser.h"
+#include "EngineCall.h"
 #include "ErrorText.h"
 #include "FuncTraceContext.h"
+#include "InstallContextVariants.h"
 #include "InstallSource.h"
 #include "InstallTrace.h"
 #include "Locale.h"
 #include "LogDirectory.h"
+#include "PathUtils.h"
+#include "QvResponseFile.h"
 #include "SilentModeChecks.h"
 #include "StartupWindow.h"
 #include "qvexception.h"
+
+#include <memory>
 
 namespace
 {
@@ -71,21 +77,42 @@ void ThrowIfAlreadyRunning()
     QV_THROW(ERROR_INSTALL_ALREADY_RUNNING, L"wWinMain");
 }
 
-// Steps 16 to 19: the engine takes over. Errors here are reported at once.
-unsigned int RunEngine(CFuncTraceContext& trace, const CRunMode& mode, HINSTANCE instance,
-                       const CInstallSource& source)
+std::shared_ptr<CInstallContext> MakeInstallContext(const CRunMode& mode,
+                                                    const CInstallSource& source)
 {
-    (void)source;
+    if (mode.isScript)
+        return std::make_shared<CSrvInstallContext>(BuildInfo::kLocale, source.sourceDir.Get(),
+                                                    nullptr);
+    return std::make_shared<CInteractiveInstallContext>(BuildInfo::kLocale, source.sourceDir.Get(),
+                                                        mode.window);
+}
+
+// Steps 16 to 19: the engine takes over. Errors here are reported at once,
+// while the engine module is still loaded: an exception object that the
+// engine raised lives in the engine's code.
+unsigned int RunEngine(CFuncTraceContext& trace, const CRunMode& mode, HINSTANCE instance,
+                       const CCmdLineParser& parser, const CInstallSource& source,
+                       CEngineCall& engine)
+{
     try
     {
         if (mode.window != nullptr)
             ShowInitializingText(mode.window, instance);
-        // GAP: install context, "jcsf" and the engine call.
-        return ERROR_CALL_NOT_IMPLEMENTED;
+        // Released before the caller frees the engine module, on every path.
+        const std::shared_ptr<CInstallContext> context = MakeInstallContext(mode, source);
+        if (parser.HasOption(L"jcsf"))
+            context->GetResponseFile()->SetWellKnownValue(QvInstall::KeyJcsf, L"1");
+        // Whatever the engine returns, a return means the installation ran.
+        engine.Function()(context);
+        return ERROR_SUCCESS;
     }
     catch (QvBase::CQvError& error)
     {
         return ReportError(trace, mode, error);
+    }
+    catch (...)
+    {
+        return ReportUnknownError(trace, mode);
     }
 }
 
@@ -104,8 +131,10 @@ unsigned int RunInstallation(const CCmdLineParser& parser, CFuncTraceContext& tr
         return relaunchExitCode;
     // GAP: runtime worker.
     trace.Trace(2, L"%s", source.localDir.c_str());
-    // GAP: engine binding.
-    return RunEngine(trace, mode, instance, source);
+    CEngineCall engine(
+        QvBase::JoinPath(source.localDir.c_str(), BuildInfo::kEngineModule, L'\\').c_str(),
+        BuildInfo::kEngineExport);
+    return RunEngine(trace, mode, instance, parser, source, engine);
 }
 } // namespace
 

@@ -1,0 +1,91 @@
+#include "InstallContextVariants.h"
+
+#include "QvInstError.h"
+#include "ResponseFile.h"
+#include "test/TraceConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+void WriteText(const std::wstring& path, const std::wstring& text)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    const std::wstring bytes = L"\xFEFF" + text;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size() * sizeof(wchar_t)), &written,
+              nullptr);
+    CloseHandle(file);
+}
+
+TEST(InteractiveInstallContext, SourceAsFoundRootThreeLevelsUpNothingLoaded)
+{
+    HWND window = reinterpret_cast<HWND>(0x1234);
+    CInteractiveInstallContext context(L"es-ES", L"C:\\dist\\Setup\\Client\\x64", window);
+    EXPECT_FALSE(context.IsSilent());
+    EXPECT_EQ(window, context.GetWindow());
+    EXPECT_EQ(L"es-ES", context.GetLocaleName());
+    EXPECT_EQ(L"C:\\dist\\Setup\\Client\\x64", context.GetSource());
+    EXPECT_EQ(L"C:\\dist\\", context.GetSourceRoot());
+    const auto responseFile = context.GetResponseFile();
+    EXPECT_EQ(L"", responseFile->GetFileName());
+    EXPECT_EQ(L"C:\\dist\\Setup\\Client\\x64", responseFile->GetWellKnownValue(2));
+    EXPECT_EQ(L"C:\\dist\\", responseFile->GetWellKnownValue(3));
+    for (const wchar_t* section : {L"core", L"local", L"disk", L"sandbox"})
+        EXPECT_EQ(0, responseFile->GetAction(section)) << section;
+}
+
+// A path the shell cannot combine leaves the root empty, never cut short.
+TEST(InteractiveInstallContext, OverlongSourceLeavesTheRootEmpty)
+{
+    const std::wstring longDir = L"C:\\" + std::wstring(600, L'a');
+    CInteractiveInstallContext context(L"es-ES", longDir, nullptr);
+    EXPECT_EQ(longDir, context.GetSource());
+    EXPECT_EQ(L"", context.GetSourceRoot());
+}
+
+class SrvInstallContext : public ::testing::Test
+{
+protected:
+    QvTest::CTempDir dir{L"QvSrvInstallContextTest"};
+};
+
+TEST_F(SrvInstallContext, SilentWithSourceAndRootFromTheResponseFile)
+{
+    WriteText(dir / L"QvInst.rsp", L"[Common]\r\nSource=\\\\server\\share\\dist\r\n");
+    CSrvInstallContext context(L"es-ES", dir.Path(), nullptr);
+    EXPECT_TRUE(context.IsSilent());
+    EXPECT_EQ(nullptr, context.GetWindow());
+    EXPECT_EQ(L"es-ES", context.GetLocaleName());
+    EXPECT_EQ(L"\\\\server\\share\\dist", context.GetSource());
+    EXPECT_EQ(L"\\\\server\\share\\dist", context.GetSourceRoot());
+    EXPECT_EQ(dir / L"QvInst.rsp", context.GetResponseFile()->GetFileName());
+    EXPECT_NE(nullptr, context.GetMsgWriter());
+}
+
+TEST_F(SrvInstallContext, ResponseFileWithoutSourceGivesEmptySourceAndRoot)
+{
+    WriteText(dir / L"QvInst.rsp", L"[Common]\r\nInstalldir=C:\\Quorvel\r\n");
+    CSrvInstallContext context(L"es-ES", dir.Path(), nullptr);
+    EXPECT_EQ(L"", context.GetSource());
+    EXPECT_EQ(L"", context.GetSourceRoot());
+    context.GetResponseFile()->SetWellKnownValue(2, L"C:\\later");
+    EXPECT_EQ(L"C:\\later", context.GetSource()) << "an empty source is read again";
+}
+
+TEST_F(SrvInstallContext, MissingResponseFileRaisesFileNotFound)
+{
+    try
+    {
+        CSrvInstallContext context(L"es-ES", dir.Path(), nullptr);
+        FAIL() << "no error";
+    }
+    catch (QvBase::CQvError& error)
+    {
+        EXPECT_EQ(2u, error.Code());
+    }
+}
+} // namespace

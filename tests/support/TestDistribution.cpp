@@ -1,0 +1,109 @@
+#include "TestDistribution.h"
+
+#include "ProcessRunner.h"
+#include "test/TraceConfig.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+namespace QvTest
+{
+namespace
+{
+void RemoveTree(const std::wstring& path)
+{
+    std::wstring from = path + L'\0';
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+}
+
+void MakeDirectories(const std::wstring& path)
+{
+    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryW(path.c_str(), nullptr);
+}
+} // namespace
+
+CTestDistribution::CTestDistribution(const std::wstring& root, bool withEngine)
+    : root(root), programDir(root + L"\\Setup\\Client\\x64")
+{
+    RemoveTree(root);
+    MakeDirectories(programDir);
+    const std::wstring bin = BinDir();
+    CopyFileW((bin + L"QvSetup.exe").c_str(), Setup().c_str(), FALSE);
+    CopyFileW((bin + L"QvError.dll").c_str(), (programDir + L"\\QvError.dll").c_str(), FALSE);
+    if (!withEngine)
+        return;
+    CopyFileW((bin + L"QvInstMain.dll").c_str(), (programDir + L"\\QvInstMain.dll").c_str(), FALSE);
+    for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
+    {
+        const std::wstring dir = programDir + L"\\" + lang;
+        CreateDirectoryW(dir.c_str(), nullptr);
+        const std::wstring name = std::wstring(L"\\") + lang + L"\\QvInstMain.dll.mui";
+        CopyFileW((bin + name.substr(1)).c_str(), (programDir + name).c_str(), FALSE);
+    }
+}
+
+CTestDistribution::~CTestDistribution()
+{
+    RemoveTree(root);
+}
+
+void CTestDistribution::WriteResponseFile(const std::wstring& text) const
+{
+    const std::wstring path = programDir + L"\\QvInst.rsp";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    const std::wstring bytes = L"\xFEFF" + text;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size() * sizeof(wchar_t)), &written,
+              nullptr);
+    CloseHandle(file);
+}
+
+CEngineReport::CEngineReport(const std::wstring& path) : path(path)
+{
+    DeleteFileW(path.c_str());
+    SetEnvironmentVariableW(L"QVINSTMAIN_REPORT", path.c_str());
+}
+
+CEngineReport::~CEngineReport()
+{
+    SetEnvironmentVariableW(L"QVINSTMAIN_REPORT", nullptr);
+    DeleteFileW(path.c_str());
+}
+
+std::string CEngineReport::Text() const
+{
+    return ReadFileBytes(path);
+}
+
+std::map<std::wstring, std::wstring> CEngineReport::Read() const
+{
+    const std::string bytes = Text();
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(),
+                                                        static_cast<int>(bytes.size()), &text[0],
+                                                        static_cast<int>(text.size()))));
+    std::map<std::wstring, std::wstring> values;
+    size_t start = 0;
+    while (start < text.size())
+    {
+        size_t end = text.find(L"\r\n", start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        const std::wstring line = text.substr(start, end - start);
+        const size_t equals = line.find(L'=');
+        if (equals != std::wstring::npos)
+            values[line.substr(0, equals)] = line.substr(equals + 1);
+        start = end + 2;
+    }
+    return values;
+}
+} // namespace QvTest
