@@ -10,9 +10,12 @@
 #include "FuncTraceContext.h"
 #include "InstallContextVariants.h"
 #include "InstallSource.h"
+#include "InstallTrace.h"
 #include "Locale.h"
+#include "LogDirectory.h"
 #include "PathUtils.h"
 #include "QvResponseFile.h"
+#include "SilentModeChecks.h"
 #include "StartupWindow.h"
 #include "qvexception.h"
 
@@ -118,7 +121,10 @@ unsigned int RunInstallation(const CCmdLineParser& parser, CFuncTraceContext& tr
                              HINSTANCE instance, const CRunMode& mode)
 {
     ThrowIfAlreadyRunning();
-    // GAP: pre-install check with "gp".
+    // Group-policy runs repeat at every boot: a newer installed version ends
+    // them quietly.
+    if (parser.HasOption(L"gp") && !SilentModeChecks())
+        return ERROR_FUNCTION_NOT_CALLED;
     CInstallSource source;
     DWORD relaunchExitCode = 0;
     if (!SettleInstallSource(parser, trace, source, relaunchExitCode))
@@ -139,7 +145,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     TraceVersionBanner(trace, commandLine);
     WriteDebuggerBanner(commandLine);
     SetLocale(BuildInfo::kLocale);
-    // GAP: log directory and the install trace switch.
+    PrepareLogDirectory(GetDefaultLogDirectory());
+    // On until wWinMain returns, whichever way it does: its destructor
+    // switches tracing off again when this run switched it on.
+    CInstallTrace installTrace(nullptr);
     CCmdLineParser parser(commandLine, 0);
     if (parser.HasOption(L"sccm"))
     {
