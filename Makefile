@@ -20,8 +20,10 @@ configure: $(BUILD)/build.ninja
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# One test at a time: every Windows test process reads the machine's trace
+# configuration when it starts, so a test that sets it must be alone.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j 2 $(CTEST_ARGS)
+	cd $(BUILD) && ctest --output-on-failure $(CTEST_ARGS)
 
 demo: build
 	@tools/demo $(BUILD)

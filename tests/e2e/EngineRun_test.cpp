@@ -3,6 +3,7 @@
 // was given (Components/QvInstMain/EngineOptions.h).
 #include "ProcessRunner.h"
 #include "TestDistribution.h"
+#include "test/MsiState.h"
 
 #include <gtest/gtest.h>
 
@@ -141,16 +142,32 @@ TEST_F(EngineScriptMachine, ExitCodeFollowsTheEnginesOutcome)
     }
 }
 
-TEST(EngineMissingMachine, ScriptRunWithoutTheEngineEndsWithModuleLoadError)
+// The runtimes are installed before the engine is bound, from packages in
+// the engine module: with the runtimes in place, a missing engine is first
+// noticed when it is bound.
+class EngineMissingMachine : public ::testing::Test
 {
-    CTestDistribution dist(TempPath(L"QvE2eNoEngine"), false);
+protected:
+    void SetUp() override
+    {
+        for (const wchar_t* code : {L"{C874FB5A-1C85-460A-A4A9-CBCC3FAE7880}",
+                                    L"{529D20E8-132A-4F1A-A25F-9211B8C943AC}",
+                                    L"{7D75664A-6C04-424C-82A1-EE88913E5F16}",
+                                    L"{01FAEC41-B3BC-44F4-B185-5E8475AEB855}"})
+            msi.AddProduct(code);
+    }
+    QvTest::CMsiState msi;
+    CTestDistribution dist{TempPath(L"QvE2eNoEngine"), false};
+};
+
+TEST_F(EngineMissingMachine, ScriptRunWithoutTheEngineEndsWithModuleLoadError)
+{
     dist.WriteResponseFile(kResponseFile);
     EXPECT_EQ(0xE6000002u, RunSetupIn(dist, L"/script"));
 }
 
-TEST(EngineMissingMachine, InteractiveRunShowsTheModuleLoadError)
+TEST_F(EngineMissingMachine, InteractiveRunShowsTheModuleLoadError)
 {
-    CTestDistribution dist(TempPath(L"QvE2eNoEngine"), false);
     const QvTest::ProcessResult r = RunSetupProcessIn(dist, L"");
     EXPECT_EQ(0xE6000002u, r.exitCode);
     ASSERT_EQ(1u, r.messageBoxes.size());

@@ -4,6 +4,7 @@
 // so the whole relaunch runs from the mapped network drive N: of the test
 // prefix; UNC paths are covered by the unit tests of the path handling.
 #include "ProcessRunner.h"
+#include "TestDistribution.h"
 #include "test/TraceConfig.h"
 
 #include <gtest/gtest.h>
@@ -47,15 +48,21 @@ protected:
         ASSERT_TRUE(CreateDirectoryW(share.c_str(), nullptr) ||
                     GetLastError() == ERROR_ALREADY_EXISTS);
         CopyInto(QvTest::BinDir() + L"QvSetup.exe", share + L"\\QvSetup.exe");
-        CopyInto(QvTest::BinDir() + L"QvSetup.exe", share + L"\\QvInstMain.dll");
+        CopyInto(QvTest::BinDir() + L"QvInstMain.dll", share + L"\\QvInstMain.dll");
         for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
         {
+            const std::wstring file = std::wstring(lang) + L"\\QvInstMain.dll.mui";
             CreateDirectoryW((share + L"\\" + lang).c_str(), nullptr);
-            WriteText(share + L"\\" + lang + L"\\QvInstMain.dll.mui", "mui");
+            CopyInto(QvTest::BinDir() + file, share + L"\\" + file);
         }
+        // A script run reads its settings beside the program, on the share.
+        WriteText(share + L"\\QvInst.rsp", "[Common]\r\nInstalldir=C:\\Quorvel\r\n");
     }
     void TearDown() override
     {
+        // A copy started without "gp" runs on alone: let it end first.
+        QvTest::WaitForProcessesToEnd(L"QvSetup.exe", 30000);
+        DeleteFileW((share + L"\\QvInst.rsp").c_str());
         for (const wchar_t* name : {L"QvSetup.exe", L"QvInstMain.dll"})
         {
             DeleteFileW((share + L"\\" + name).c_str());
@@ -88,6 +95,7 @@ protected:
     const std::wstring share = L"N:\\QvRelaunch";
     QvTest::CTraceConfig config;
     QvTest::CTempDir logs{L"QvRelaunchLogs"};
+    QvTest::CEngineReport report{logs / L"engine.txt"};
 };
 
 std::string Narrow(const std::wstring& text)
@@ -108,7 +116,12 @@ TEST_F(NetworkRelaunchMachine, WithGpTheParentReturnsTheCopysExitCode)
     EXPECT_NE(std::string::npos, Log().find("\r\n  " + Narrow(temp) + "\r\n"));
     EXPECT_EQ(ReadFileBytes(share + L"\\QvInstMain.dll"),
               ReadFileBytes(TempPath(L"QvInstMain.dll")));
-    EXPECT_EQ("mui", ReadFileBytes(TempPath(L"ru-RU\\QvInstMain.dll.mui")));
+    EXPECT_EQ(ReadFileBytes(share + L"\\ru-RU\\QvInstMain.dll.mui"),
+              ReadFileBytes(TempPath(L"ru-RU\\QvInstMain.dll.mui")));
+    // The copy reached the engine with the share as its source: a script
+    // run's settings come from the response file there.
+    EXPECT_EQ(0u, parent.exitCode);
+    EXPECT_EQ(L"N:\\QvRelaunch\\QvInst.rsp", report.Read()[L"ResponseFile"]) << report.Text();
 
     // The same copy started by hand the same way ends the same way.
     const QvTest::ProcessResult direct =
@@ -121,13 +134,10 @@ TEST_F(NetworkRelaunchMachine, WithoutGpTheParentEndsAtOnceWithZero)
     const QvTest::ProcessResult parent = RunFromShare(L"/script /jcsf");
     ASSERT_TRUE(parent.finished);
     EXPECT_EQ(0u, parent.exitCode);
-    // The copy goes on alone: wait for its banner and its end.
-    for (int i = 0; i < 100 && Log().rfind("}\r\n") < Log().find("/source:"); ++i)
-        Sleep(100);
+    // The copy goes on alone.
+    QvTest::WaitForProcessesToEnd(L"QvSetup.exe", 30000);
     EXPECT_EQ("/source:\"N:\\QvRelaunch\"  /script /jcsf", ChildBanner());
-    // Let the copy finish before its files are removed.
-    for (int i = 0; i < 100 && !DeleteFileW(TempPath(L"QvSetup.exe").c_str()); ++i)
-        Sleep(100);
+    EXPECT_EQ(L"1", report.Read()[L"Common.jcsf"]) << report.Text();
 }
 
 TEST_F(NetworkRelaunchMachine, MissingLanguageFileStopsBeforeAnyStart)
@@ -145,5 +155,27 @@ TEST_F(NetworkRelaunchMachine, OverlongSourceIsRefusedWith87)
     const QvTest::ProcessResult run =
         QvTest::RunProcess(QvTest::BinDir() + L"QvSetup.exe", L"/script /source:" + source);
     EXPECT_EQ(87u, run.exitCode);
+}
+
+// "/source" given by hand on a local run: the engine still comes from the
+// program's folder, the context gets the given source, unchanged.
+TEST(SourceOptionMachine, GivenSourceReachesTheContext)
+{
+    QvTest::CTestDistribution dist(L"C:\\QvSourceOptionDist");
+    QvTest::CTempDir dir(L"QvSourceOption");
+    QvTest::CEngineReport report(dir / L"engine.txt");
+    struct Case
+    {
+        const wchar_t* arguments;
+        const wchar_t* source;
+    };
+    for (const Case& c :
+         {Case{L"/source:\"C:\\Given Src\\\"", L"C:\\Given Src\\"}, Case{L"/source:", L""}})
+    {
+        SCOPED_TRACE(c.arguments);
+        const QvTest::ProcessResult run = QvTest::RunProcess(dist.Setup(), c.arguments);
+        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_EQ(c.source, report.Read()[L"Source"]) << report.Text();
+    }
 }
 } // namespace

@@ -1,5 +1,7 @@
 #include "ProcessRunner.h"
 
+#include <tlhelp32.h>
+
 #include <vector>
 
 namespace QvTest
@@ -105,5 +107,35 @@ ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
     }
     CloseHandle(pi.hProcess);
     return result;
+}
+
+namespace
+{
+bool IsRunning(const wchar_t* exeName)
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+         more = Process32NextW(snapshot, &entry))
+        found = _wcsicmp(entry.szExeFile, exeName) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+} // namespace
+
+bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (IsRunning(exeName))
+    {
+        if (GetTickCount64() >= deadline)
+            return false;
+        Sleep(50);
+    }
+    return true;
 }
 } // namespace QvTest

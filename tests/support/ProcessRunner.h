@@ -29,4 +29,7 @@ struct ProcessResult
 // the time-out is terminated and reported as not finished.
 ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
                          DWORD timeoutMs = 60000, const wchar_t* workingDir = nullptr);
+// Waits until no process of that executable name runs any more (a program
+// that started another and did not wait for it); false at the time-out.
+bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD timeoutMs);
 } // namespace QvTest

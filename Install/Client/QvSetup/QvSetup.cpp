@@ -15,6 +15,7 @@
 #include "LogDirectory.h"
 #include "PathUtils.h"
 #include "QvResponseFile.h"
+#include "RuntimeWorker.h"
 #include "SilentModeChecks.h"
 #include "StartupWindow.h"
 #include "qvexception.h"
@@ -129,7 +130,9 @@ unsigned int RunInstallation(const CCmdLineParser& parser, CFuncTraceContext& tr
     DWORD relaunchExitCode = 0;
     if (!SettleInstallSource(parser, trace, source, relaunchExitCode))
         return relaunchExitCode;
-    // GAP: runtime worker.
+    // The worker's promise and event live until the run ends.
+    CRuntimeWorker runtime;
+    runtime.Run(source.localDir);
     trace.Trace(2, L"%s", source.localDir.c_str());
     CEngineCall engine(
         QvBase::JoinPath(source.localDir.c_str(), BuildInfo::kEngineModule, L'\\').c_str(),

@@ -1,0 +1,74 @@
+#pragma once
+
+// Test helper: Windows Installer state of products, seeded in the registry
+// where msi.dll reads it, and removed again when the object ends.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace QvTest
+{
+// Product and upgrade codes are stored "squished": the first three groups
+// reversed, the bytes of the last two with their nibbles swapped.
+inline std::wstring Squish(const std::wstring& code)
+{
+    const std::wstring hex = code.substr(1, 8) + code.substr(10, 4) + code.substr(15, 4) +
+                             code.substr(20, 4) + code.substr(25, 12);
+    std::wstring out(hex.rbegin() + 24, hex.rend());
+    out += std::wstring(hex.rbegin() + 20, hex.rbegin() + 24);
+    out += std::wstring(hex.rbegin() + 16, hex.rbegin() + 20);
+    for (size_t i = 16; i < 32; i += 2)
+        out += std::wstring{hex[i + 1], hex[i]};
+    return out;
+}
+
+class CMsiState
+{
+public:
+    CMsiState() = default;
+    CMsiState(const CMsiState&) = delete;
+    CMsiState& operator=(const CMsiState&) = delete;
+    ~CMsiState()
+    {
+        for (const std::wstring& key : created)
+            RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+    }
+
+    // The product reads as installed (state 5) for every user.
+    void AddProduct(const wchar_t* productCode)
+    {
+        const std::wstring squished = Squish(productCode);
+        const std::wstring product = L"Software\\Classes\\Installer\\Products\\" + squished;
+        SetString(product, L"ProductName", L"QvTest product");
+        const std::wstring properties = L"Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\"
+                                        L"UserData\\S-1-5-18\\Products\\" +
+                                        squished;
+        SetDword(properties + L"\\InstallProperties", L"WindowsInstaller", 1);
+        created.push_back(product);
+        created.push_back(properties);
+    }
+
+private:
+    static void SetString(const std::wstring& path, const wchar_t* name, const wchar_t* value)
+    {
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr);
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                       static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    static void SetDword(const std::wstring& path, const wchar_t* name, DWORD value)
+    {
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr);
+        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof value);
+        RegCloseKey(key);
+    }
+
+    std::vector<std::wstring> created;
+};
+} // namespace QvTest

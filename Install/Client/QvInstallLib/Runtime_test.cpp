@@ -1,0 +1,204 @@
+// Runtime redistributables installed from the engine module's packages, with
+// the stand-in package answering as each case asks.
+#include "Runtime.h"
+
+#include "ProcessRunner.h"
+#include "QvTrace.h"
+#include "qvexception.h"
+#include "test/MsiState.h"
+#include "test/TraceConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+using QvTest::ReadFileBytes;
+
+constexpr const wchar_t* kX64 = L"vcredist_x64.exe";
+constexpr const wchar_t* kX86 = L"vcredist_x86.exe";
+constexpr const wchar_t* kX64Products[] = {L"{C874FB5A-1C85-460A-A4A9-CBCC3FAE7880}",
+                                           L"{529D20E8-132A-4F1A-A25F-9211B8C943AC}"};
+constexpr const wchar_t* kX86Products[] = {L"{7D75664A-6C04-424C-82A1-EE88913E5F16}",
+                                           L"{01FAEC41-B3BC-44F4-B185-5E8475AEB855}"};
+
+std::vector<DWORD> waits;
+void RecordWait(DWORD milliseconds)
+{
+    waits.push_back(milliseconds);
+}
+
+// Steers the stand-in package extracted under one name, and reads back what
+// it recorded.
+class CStandIn
+{
+public:
+    explicit CStandIn(const wchar_t* name) : path(std::wstring(kKey) + name)
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr);
+    }
+    ~CStandIn()
+    {
+        RegCloseKey(key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+    }
+    void ExitCodes(const std::wstring& codes)
+    {
+        RegSetValueExW(key, L"ExitCodes", 0, REG_SZ, reinterpret_cast<const BYTE*>(codes.c_str()),
+                       static_cast<DWORD>((codes.size() + 1) * sizeof(wchar_t)));
+    }
+    DWORD Runs() const
+    {
+        DWORD runs = 0, size = sizeof runs;
+        RegQueryValueExW(key, L"Runs", nullptr, nullptr, reinterpret_cast<BYTE*>(&runs), &size);
+        return runs;
+    }
+    std::wstring Arguments() const
+    {
+        wchar_t text[1024] = {};
+        DWORD size = sizeof text - sizeof(wchar_t);
+        RegQueryValueExW(key, L"Arguments", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+        return text;
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\QvTest\\RedistStandIn\\";
+    std::wstring path;
+    HKEY key = nullptr;
+};
+
+class RuntimeInstallMachine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        waits.clear();
+        RuntimeSeams::retryWait = &RecordWait;
+        CreateDirectoryW(L"C:\\Logs", nullptr);
+        config.SetText(nullptr, L"TracePath", L"C:\\Logs");
+        config.SetNumber(L"QvInstallLib", L"EnableMask", 6);
+        config.SetNumber(L"QvInstallLib", L"ParamsMask", 0x0001);
+        QvBase::InstallLibTrace().Reload();
+    }
+    void TearDown() override
+    {
+        RuntimeSeams::retryWait = &Sleep;
+        config.SetNumber(nullptr, L"ForceEnableMask", 0);
+        QvBase::InstallLibTrace().Reload();
+        DeleteFileW(L"C:\\Logs\\QvInstallLib.log");
+        DeleteFileW(L"C:\\Logs\\runtime.log");
+        RemoveDirectoryW(L"C:\\Logs");
+    }
+    // Installs from the build's engine; the raised code, 0 when none.
+    unsigned int Install()
+    {
+        try
+        {
+            InstallRuntime(QvTest::BinDir());
+        }
+        catch (QvBase::CQvError& e)
+        {
+            return e.Code();
+        }
+        return 0;
+    }
+    std::string Log() { return ReadFileBytes(L"C:\\Logs\\QvInstallLib.log"); }
+    static size_t Count(const std::string& text, const std::string& what)
+    {
+        size_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    }
+
+    QvTest::CTraceConfig config;
+    QvTest::CMsiState msi;
+    CStandIn x64{kX64};
+    CStandIn x86{kX86};
+};
+
+TEST_F(RuntimeInstallMachine, InstalledRuntimesAreLeftAlone)
+{
+    for (const wchar_t* code : kX64Products)
+        msi.AddProduct(code);
+    for (const wchar_t* code : kX86Products)
+        msi.AddProduct(code);
+    EXPECT_EQ(0u, Install());
+    EXPECT_EQ(0u, x64.Runs());
+    EXPECT_EQ(0u, x86.Runs());
+    EXPECT_EQ(0u, Count(Log(), "Attempt"));
+    EXPECT_NE(std::string::npos,
+              Log().find("CRuntimeEx::IsInstalled { {C874FB5A-1C85-460A-A4A9-CBCC3FAE7880}:5;"
+                         "{529D20E8-132A-4F1A-A25F-9211B8C943AC}:5}"));
+}
+
+TEST_F(RuntimeInstallMachine, OneProductOfAPairMissingRunsThePackage)
+{
+    msi.AddProduct(kX64Products[0]);
+    for (const wchar_t* code : kX86Products)
+        msi.AddProduct(code);
+    EXPECT_EQ(0u, Install());
+    EXPECT_EQ(1u, x64.Runs());
+    EXPECT_EQ(0u, x86.Runs());
+    // The package takes its log to the product's log directory.
+    EXPECT_EQ(L"/quiet /norestart /log \"C:\\Logs\\runtime.log\"", x64.Arguments());
+    EXPECT_NE(std::string::npos, ReadFileBytes(L"C:\\Logs\\runtime.log").find("vcredist_x64.exe"));
+}
+
+TEST_F(RuntimeInstallMachine, ExitCodesAttemptsAndResults)
+{
+    struct Case
+    {
+        const wchar_t* codes;
+        unsigned int raised; // 0: success
+        size_t attempts;
+        size_t waits;
+        const char* installedLine;
+    };
+    const Case cases[] = {
+        {L"0", 0, 1, 0, "Runtime vcredist_x64.exe installed:0."},
+        {L"3010", 0, 1, 0, "Runtime vcredist_x64.exe installed:3010."},
+        {L"1460,1460,0", 0, 3, 2, "Runtime vcredist_x64.exe installed:0."},
+        {L"0x800705B4,0", 0, 2, 1, "Runtime vcredist_x64.exe installed:0."},
+        {L"1638", 0, 1, 0, "Runtime vcredist_x64.exe installed:1638."},
+        {L"0x80070BC2", 0, 1, 0, "Runtime vcredist_x64.exe installed:-2147021886."},
+        {L"0x80070666", 0x80070666, 1, 0, nullptr},
+        {L"1460", 1460, 3, 3, nullptr},
+        {L"1603", 1603, 1, 0, nullptr},
+    };
+    for (const wchar_t* code : kX86Products)
+        msi.AddProduct(code);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.codes);
+        CStandIn fresh(kX64);
+        fresh.ExitCodes(c.codes);
+        DeleteFileW(L"C:\\Logs\\QvInstallLib.log");
+        waits.clear();
+        EXPECT_EQ(c.raised, Install());
+        const std::string log = Log();
+        EXPECT_EQ(c.attempts, fresh.Runs());
+        EXPECT_EQ(c.attempts, Count(log, "Attempt #"));
+        EXPECT_EQ(std::vector<DWORD>(c.waits, 5000), waits);
+        if (c.installedLine != nullptr)
+            EXPECT_NE(std::string::npos, log.find(c.installedLine)) << log;
+        else
+            EXPECT_NE(std::string::npos, log.find("W> ")) << log;
+    }
+}
+
+TEST_F(RuntimeInstallMachine, X86PackageIsNotTriedAfterAnX64Failure)
+{
+    x64.ExitCodes(L"1603");
+    EXPECT_EQ(1603u, Install());
+    EXPECT_EQ(1u, x64.Runs());
+    EXPECT_EQ(0u, x86.Runs());
+    // Both run when both are missing and the first succeeds.
+    x64.ExitCodes(L"0");
+    EXPECT_EQ(0u, Install());
+    EXPECT_EQ(1u, x86.Runs());
+}
+} // namespace
