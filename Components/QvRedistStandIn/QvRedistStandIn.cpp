@@ -10,6 +10,8 @@
 //   Arguments  REG_SZ  the arguments of the last run (written by the package)
 //   HoldEvent  REG_SZ  name of an event to wait for (30 s at most) before
 //                      exiting, so that a test can act while the package runs
+//   HoldMilliseconds DWORD  a time to run for before exiting (the demo's
+//                      screenshot of the start-up window)
 // Without that key it changes nothing but its log file and exits with 0.
 #include <windows.h>
 
@@ -111,7 +113,12 @@ DWORD SteeredExitCode(const std::wstring& name, const std::wstring& arguments)
     wchar_t hold[128] = {};
     size = sizeof hold - sizeof(wchar_t);
     RegQueryValueExW(key, L"HoldEvent", nullptr, nullptr, reinterpret_cast<BYTE*>(hold), &size);
+    DWORD holdMs = 0;
+    size = sizeof holdMs;
+    RegQueryValueExW(key, L"HoldMilliseconds", nullptr, nullptr, reinterpret_cast<BYTE*>(&holdMs),
+                     &size);
     RegCloseKey(key);
+    Sleep(holdMs < 60000 ? holdMs : 60000);
     if (hold[0] != L'\0')
     {
         HANDLE event = CreateEventW(nullptr, TRUE, FALSE, hold);
