@@ -4,7 +4,7 @@
 // model and the load summary.
 #include "ResponseFile.h"
 #include "ResponseFileTables.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,7 +4,7 @@
 #include "QvTrace.h"
 #include "TracePrefix.h"
 #include "TraceText.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <algorithm>
 #include <chrono>

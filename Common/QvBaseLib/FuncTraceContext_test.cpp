@@ -2,7 +2,7 @@
 // reloading them from a test configuration.
 #include "FuncTraceContext.h"
 #include "TraceLineScope.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The trace engine against real registry configuration and real log files.
 #include "QvTrace.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Win32Objects.h"
 
 #include "qvexception.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

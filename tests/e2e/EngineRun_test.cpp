@@ -3,7 +3,7 @@
 // was given (Components/QvInstMain/EngineOptions.h).
 #include "ProcessRunner.h"
 #include "TestDistribution.h"
-#include "test/MsiState.h"
+#include "MsiState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // End-to-end: the install trace switch and the group-policy check of a run.
 #include "ProcessRunner.h"
 #include "RegistryState.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // prefix; UNC paths are covered by the unit tests of the path handling.
 #include "ProcessRunner.h"
 #include "TestDistribution.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

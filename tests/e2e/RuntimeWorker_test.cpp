@@ -4,7 +4,7 @@
 #include "ProcessRunner.h"
 #include "RegistryState.h"
 #include "TestDistribution.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

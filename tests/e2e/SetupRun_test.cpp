@@ -1,6 +1,6 @@
 // End-to-end runs of QvSetup.exe as a process in the Wine prefix.
 #include "ProcessRunner.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

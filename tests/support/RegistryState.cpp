@@ -1,5 +1,7 @@
 #include "RegistryState.h"
 
+#include "TestFiles.h"
+
 #include "ProcessRunner.h"
 
 #include <vector>
@@ -19,20 +21,6 @@ std::wstring BackupName(const std::wstring& path)
     return name;
 }
 
-std::string ReadAll(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
 } // namespace
 
 CKeyBackup::CKeyBackup(HKEY rootKey, const std::wstring& keyPath)
@@ -135,7 +123,7 @@ RegQueryResult RegQuery(const std::wstring& arguments)
     RegQueryResult result;
     if (run.finished)
         result.exitCode = run.exitCode;
-    result.output = ReadAll(file);
+    result.output = ReadFileBytes(file);
     DeleteFileW(file);
     return result;
 }

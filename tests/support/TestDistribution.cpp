@@ -1,7 +1,7 @@
 #include "TestDistribution.h"
 
 #include "ProcessRunner.h"
-#include "test/TraceConfig.h"
+#include "TestFiles.h"
 
 #include <windows.h>
 
@@ -11,16 +11,6 @@ namespace QvTest
 {
 namespace
 {
-void RemoveTree(const std::wstring& path)
-{
-    std::wstring from = path + L'\0';
-    SHFILEOPSTRUCTW op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    SHFileOperationW(&op);
-}
-
 void MakeDirectories(const std::wstring& path)
 {
     for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))

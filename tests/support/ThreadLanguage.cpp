@@ -2,12 +2,6 @@
 
 namespace QvTest
 {
-bool RunsUnderWine()
-{
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 CThreadLanguageGuard::CThreadLanguageGuard()
     : locale(GetThreadLocale()), uiLanguage(GetThreadUILanguage())
 {

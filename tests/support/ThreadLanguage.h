@@ -2,11 +2,10 @@
 
 #include <windows.h>
 
+#include "TestFiles.h"
+
 namespace QvTest
 {
-// True when the test runs under Wine rather than Windows.
-bool RunsUnderWine();
-
 // Puts the calling thread's locale, UI language and preferred UI languages
 // back as they were when the guard was made: tests that switch the language
 // leave the next test the thread they found.

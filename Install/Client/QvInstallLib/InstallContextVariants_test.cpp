@@ -2,7 +2,7 @@
 
 #include "QvInstError.h"
 #include "ResponseFile.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

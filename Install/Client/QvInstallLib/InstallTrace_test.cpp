@@ -4,7 +4,7 @@
 #include "RegistryState.h"
 #include "TraceImpl.h"
 #include "TraceSettings.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

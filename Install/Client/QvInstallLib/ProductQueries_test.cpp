@@ -2,6 +2,8 @@
 
 #include "RegistryState.h"
 
+#include "MsiState.h"
+
 #include <gtest/gtest.h>
 
 namespace
@@ -41,21 +43,6 @@ TEST(ProductQueriesMachine, InstalledLocaleIsEmptyWithoutTheValue)
     EXPECT_EQ(L"es-ES", GetInstalledProductLocale());
 }
 
-// Windows Installer's registration of a product under an upgrade code. Codes
-// are stored "squished": the first three groups reversed, the bytes of the
-// last two with their nibbles swapped.
-std::wstring Squish(const std::wstring& code)
-{
-    const std::wstring hex = code.substr(1, 8) + code.substr(10, 4) + code.substr(15, 4) +
-                             code.substr(20, 4) + code.substr(25, 12);
-    std::wstring out(hex.rbegin() + 24, hex.rend());
-    out += std::wstring(hex.rbegin() + 20, hex.rbegin() + 24);
-    out += std::wstring(hex.rbegin() + 16, hex.rbegin() + 20);
-    for (size_t i = 16; i < 32; i += 2)
-        out += std::wstring{hex[i + 1], hex[i]};
-    return out;
-}
-
 const std::wstring kUpgradeCodeKeys[] = {
     L"Software\\Classes\\Installer\\UpgradeCodes\\",
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UpgradeCodes\\",
@@ -69,9 +56,9 @@ protected:
     {
         for (const std::wstring& root : kUpgradeCodeKeys)
         {
-            const std::wstring key = root + Squish(upgradeCode);
+            const std::wstring key = root + QvTest::Squish(upgradeCode);
             backups.emplace_back(new CKeyBackup(HKEY_LOCAL_MACHINE, key));
-            QvTest::WriteString(HKEY_LOCAL_MACHINE, key, Squish(kProductCode).c_str(), L"");
+            QvTest::WriteString(HKEY_LOCAL_MACHINE, key, QvTest::Squish(kProductCode).c_str(), L"");
         }
     }
     void TearDown() override
@@ -86,14 +73,14 @@ protected:
 
 TEST_F(RelatedProductMachine, SquishingFollowsWindowsInstaller)
 {
-    EXPECT_EQ(L"A5BF478C58C1A0644A9ABCCCF3EA8708", Squish(kProductCode));
+    EXPECT_EQ(L"A5BF478C58C1A0644A9ABCCCF3EA8708", QvTest::Squish(kProductCode));
 }
 
 TEST_F(RelatedProductMachine, ProductIsInstalledUnderEitherUpgradeCode)
 {
     for (const wchar_t* code : kProductUpgradeCodes)
         for (const std::wstring& root : kUpgradeCodeKeys)
-            ASSERT_FALSE(QvTest::KeyExists(HKEY_LOCAL_MACHINE, root + Squish(code)))
+            ASSERT_FALSE(QvTest::KeyExists(HKEY_LOCAL_MACHINE, root + QvTest::Squish(code)))
                 << "the machine has the product registered already";
     EXPECT_FALSE(IsProductInstalled());
     for (const wchar_t* code : kProductUpgradeCodes)

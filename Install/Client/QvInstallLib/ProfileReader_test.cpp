@@ -1,7 +1,7 @@
 // Splitting what the profile functions return, and the growing reads.
 #include "ProfileReader.h"
 
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

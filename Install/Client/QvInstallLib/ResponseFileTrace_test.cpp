@@ -5,7 +5,7 @@
 #include "FuncTraceContext.h"
 #include "QvInstError.h"
 #include "TraceText.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "ResponseFile.h"
 
 #include "QvInstError.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

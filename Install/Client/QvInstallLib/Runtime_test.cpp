@@ -5,8 +5,8 @@
 #include "ProcessRunner.h"
 #include "QvTrace.h"
 #include "qvexception.h"
-#include "test/MsiState.h"
-#include "test/TraceConfig.h"
+#include "MsiState.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "PathUtils.h"
 #include "qvexception.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "ProcessRunner.h"
 #include "RegistryState.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "RegistryState.h"
 #include "TraceImpl.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

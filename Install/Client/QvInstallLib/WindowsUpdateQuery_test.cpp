@@ -1,6 +1,6 @@
 #include "WindowsUpdateQuery.h"
 
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 

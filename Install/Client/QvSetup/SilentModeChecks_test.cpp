@@ -4,7 +4,7 @@
 #include "ProductQueries.h"
 #include "QvTrace.h"
 #include "RegistryState.h"
-#include "test/TraceConfig.h"
+#include "TraceConfig.h"
 
 #include <gtest/gtest.h>
 
