@@ -26,6 +26,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure $(CTEST_ARGS)
 
 demo: build
+	@tools/ensure-deps demo
 	@tools/demo $(BUILD)
 
 dist: build

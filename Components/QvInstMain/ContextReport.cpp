@@ -86,7 +86,11 @@ CReportLines DescribeContext(CInstallContext& context)
     HWND window = context.GetWindow();
     lines.Add(L"Window", window != nullptr ? L"present" : L"none");
     if (window != nullptr)
+    {
         lines.Add(L"WindowTitle", WindowText(window));
+        // The start-up window's one line of text: its static control has id -1.
+        lines.Add(L"WindowText", WindowText(GetDlgItem(window, -1)));
+    }
     const std::wstring locale = context.GetLocaleName();
     lines.Add(L"Locale", locale);
     lines.Add(L"Source", context.GetSource());

@@ -172,6 +172,7 @@ TEST_F(EngineMissingMachine, InteractiveRunShowsTheModuleLoadError)
     EXPECT_EQ(0xE6000002u, r.exitCode);
     ASSERT_EQ(1u, r.messageBoxes.size());
     EXPECT_EQ(L"Quorvel", r.messageBoxTitles[0]);
+    EXPECT_EQ(L"Quorvel", r.messageBoxOwners[0]) << "owned by the start-up window";
     EXPECT_NE(std::wstring::npos, r.messageBoxes[0].find(L"QvInstMain.dll"));
 }
 
@@ -188,6 +189,8 @@ TEST(EngineInteractiveMachine, SourceRootIsThreeLevelsAboveTheProgram)
     EXPECT_EQ(L"0", r[L"Silent"]) << report.Text();
     EXPECT_EQ(L"present", r[L"Window"]);
     EXPECT_EQ(L"Quorvel", r[L"WindowTitle"]);
+    // String 104 in the build's language replaced the first text before the call.
+    EXPECT_EQ(L"Inicializando los componentes para instalar...", r[L"WindowText"]);
     EXPECT_EQ(L"es-ES", r[L"Locale"]);
     EXPECT_EQ(L"C:\\dist\\Setup\\Client\\x64", r[L"Source"]);
     EXPECT_EQ(L"C:\\dist\\", r[L"SourceRoot"]);

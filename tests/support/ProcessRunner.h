@@ -21,6 +21,8 @@ struct ProcessResult
     // answered with OK so that the run could go on.
     std::vector<std::wstring> messageBoxes;
     std::vector<std::wstring> messageBoxTitles;
+    // Caption of each box's owner window; empty for a box without owner.
+    std::vector<std::wstring> messageBoxOwners;
 };
 
 // Starts "exe" with the argument text (the exe path is quoted in front of it),
