@@ -2,7 +2,7 @@
 // reloading them from a test configuration.
 #include "FuncTraceContext.h"
 #include "TraceLineScope.h"
-#include "TraceConfig.h"
+#include "TraceCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,26 +13,11 @@ using QvTest::ReadFileBytes;
 class TraceContextMachine : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        config.SetText(nullptr, L"TracePath", dir.Path());
-        config.SetNumber(nullptr, L"EnableMask", 6);
-        config.SetNumber(nullptr, L"ParamsMask", 0x0001);
-        Reload();
-    }
-    void TearDown() override
-    {
-        config.SetNumber(nullptr, L"ForceEnableMask", 0);
-        Reload();
-    }
-    static void Reload()
-    {
-        QvBase::SetupTrace().Reload();
-        QvBase::InstallLibTrace().Reload();
-    }
+    static void Reload() { QvTest::CProcessTraceCapture::Reload(); }
 
-    QvTest::CTraceConfig config;
     QvTest::CTempDir dir{L"QvTraceContextTest"};
+    QvTest::CProcessTraceCapture trace{dir.Path()};
+    QvTest::CTraceConfig& config = trace.Config();
 };
 
 void Inner()

@@ -5,7 +5,7 @@
 #include "FuncTraceContext.h"
 #include "QvInstError.h"
 #include "TraceText.h"
-#include "TraceConfig.h"
+#include "TraceCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,23 +16,11 @@ using QvTest::ReadFileBytes;
 class ResponseFileTraceMachine : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        config.SetText(nullptr, L"TracePath", dir.Path());
-        config.SetNumber(nullptr, L"EnableMask", 6);
-        config.SetNumber(nullptr, L"ParamsMask", 0x0001);
-        QvBase::InstallLibTrace().Reload();
-    }
-    void TearDown() override
-    {
-        config.SetNumber(nullptr, L"ForceEnableMask", 0);
-        QvBase::InstallLibTrace().Reload();
-    }
-    std::string Log() { return ReadFileBytes(dir / L"QvInstallLib.log"); }
+    std::string Log() { return trace.Log(L"QvInstallLib"); }
     std::string Narrow(const std::wstring& text) { return QvBase::ToCodePage1251(text.c_str()); }
 
-    QvTest::CTraceConfig config;
     QvTest::CTempDir dir{L"QvResponseFileTraceTest"};
+    QvTest::CProcessTraceCapture trace{dir.Path()};
     std::wstring path = dir / L"QvInst.rsp";
     CResponseFile rsp;
 };

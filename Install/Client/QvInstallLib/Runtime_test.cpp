@@ -6,7 +6,7 @@
 #include "QvTrace.h"
 #include "qvexception.h"
 #include "MsiState.h"
-#include "TraceConfig.h"
+#include "TraceCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +70,13 @@ private:
     HKEY key = nullptr;
 };
 
+// C:\Logs, made for the test and removed with its files.
+struct CLogsFolder
+{
+    CLogsFolder() { CreateDirectoryW(L"C:\\Logs", nullptr); }
+    ~CLogsFolder() { QvTest::RemoveTree(L"C:\\Logs"); }
+};
+
 class RuntimeInstallMachine : public ::testing::Test
 {
 protected:
@@ -77,21 +84,8 @@ protected:
     {
         waits.clear();
         RuntimeSeams::retryWait = &RecordWait;
-        CreateDirectoryW(L"C:\\Logs", nullptr);
-        config.SetText(nullptr, L"TracePath", L"C:\\Logs");
-        config.SetNumber(L"QvInstallLib", L"EnableMask", 6);
-        config.SetNumber(L"QvInstallLib", L"ParamsMask", 0x0001);
-        QvBase::InstallLibTrace().Reload();
     }
-    void TearDown() override
-    {
-        RuntimeSeams::retryWait = &Sleep;
-        config.SetNumber(nullptr, L"ForceEnableMask", 0);
-        QvBase::InstallLibTrace().Reload();
-        DeleteFileW(L"C:\\Logs\\QvInstallLib.log");
-        DeleteFileW(L"C:\\Logs\\runtime.log");
-        RemoveDirectoryW(L"C:\\Logs");
-    }
+    void TearDown() override { RuntimeSeams::retryWait = &Sleep; }
     // Installs from the build's engine; the raised code, 0 when none.
     unsigned int Install()
     {
@@ -105,7 +99,7 @@ protected:
         }
         return 0;
     }
-    std::string Log() { return ReadFileBytes(L"C:\\Logs\\QvInstallLib.log"); }
+    std::string Log() { return trace.Log(L"QvInstallLib"); }
     static size_t Count(const std::string& text, const std::string& what)
     {
         size_t n = 0;
@@ -114,7 +108,9 @@ protected:
         return n;
     }
 
-    QvTest::CTraceConfig config;
+    // The packages log to the product's log directory, the trace's folder.
+    CLogsFolder logs;
+    QvTest::CProcessTraceCapture trace{L"C:\\Logs"};
     QvTest::CMsiState msi;
     CStandIn x64{kX64};
     CStandIn x86{kX86};

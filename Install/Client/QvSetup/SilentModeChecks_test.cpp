@@ -4,7 +4,7 @@
 #include "ProductQueries.h"
 #include "QvTrace.h"
 #include "RegistryState.h"
-#include "TraceConfig.h"
+#include "TraceCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -22,24 +22,12 @@ TEST(SilentModeChecks, OwnVersionIsTheBuildVersion)
 class SilentModeChecksMachine : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallVersionKey);
-        config.SetText(nullptr, L"TracePath", dir.Path());
-        config.SetNumber(nullptr, L"EnableMask", 2);
-        config.SetNumber(nullptr, L"ParamsMask", 0x0001);
-        QvBase::SetupTrace().Reload();
-    }
-    void TearDown() override
-    {
-        config.SetNumber(nullptr, L"ForceEnableMask", 0);
-        QvBase::SetupTrace().Reload();
-    }
-    std::string Log() const { return QvTest::ReadFileBytes(dir / L"QvSetup.log"); }
+    void SetUp() override { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallVersionKey); }
+    std::string Log() const { return trace.Log(L"QvSetup"); }
 
     QvTest::CKeyBackup install{HKEY_LOCAL_MACHINE, kInstallVersionKey};
-    QvTest::CTraceConfig config;
     QvTest::CTempDir dir{L"QvSilentModeChecksTest"};
+    QvTest::CProcessTraceCapture trace{dir.Path(), 2};
 };
 
 TEST_F(SilentModeChecksMachine, OnlyANewerInstalledVersionStopsTheRun)
