@@ -69,13 +69,11 @@ bool SettleInstallSource(const CCmdLineParser& parser, QvBase::CTracePrefix& tra
 
     if (const wchar_t* given = parser.GetOptionValue(L"source"))
     {
-        const std::wstring value = given;
-        if (value.size() >= source.sourceDir.Count())
-            QV_THROW(ERROR_INVALID_PARAMETER, kFunction);
+        // Stored (or refused) before the wait: nothing happens with a bad value.
+        StoreSource(source.sourceDir, given);
+        source.localDir = executableDir;
         // The parent that started this copy is still ending.
         Sleep(1000);
-        source.localDir = executableDir;
-        StoreSource(source.sourceDir, value);
         return true;
     }
     if (PathIsNetworkPathW(executableDir.c_str()))
