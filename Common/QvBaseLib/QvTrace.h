@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UniqueResource.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -65,16 +67,4 @@ private:
 CQvTrace& SetupTrace();
 CQvTrace& InstallLibTrace();
 
-// Keeps the thread's last-error value across a scope.
-class CLastErrorKeeper
-{
-public:
-    CLastErrorKeeper() : saved(GetLastError()) {}
-    ~CLastErrorKeeper() { SetLastError(saved); }
-    CLastErrorKeeper(const CLastErrorKeeper&) = delete;
-    CLastErrorKeeper& operator=(const CLastErrorKeeper&) = delete;
-
-private:
-    DWORD saved;
-};
 } // namespace QvBase

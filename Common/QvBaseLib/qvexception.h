@@ -66,3 +66,12 @@ private:
     ::QvBase::ThrowError((code), QV_WFILE, __LINE__, (function), ##__VA_ARGS__)
 // Raises with the thread's last-error value; call it right after the failing call.
 #define QV_THROW_LAST_ERROR(function, ...) QV_THROW(::GetLastError(), function, ##__VA_ARGS__)
+
+// A function that names itself once (QV_FUNCTION_NAME, or the trace macros of
+// FuncTraceContext.h) raises under that name with these.
+#define QV_FUNCTION_NAME(name) static constexpr const wchar_t qvFunctionName[] = name
+#define QV_RAISE(code, ...)                                                                        \
+    ::QvBase::ThrowError((code), QV_WFILE, __LINE__, qvFunctionName, ##__VA_ARGS__)
+#define QV_RAISE_LAST_ERROR(...)                                                                   \
+    ::QvBase::ThrowError(::GetLastError(), QV_WFILE, __LINE__,                                     \
+                         qvFunctionName __VA_OPT__(, ) __VA_ARGS__)

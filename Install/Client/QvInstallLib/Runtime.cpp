@@ -132,7 +132,7 @@ DWORD CRuntimeEx::Run(const std::wstring& packagePath) const
 
 void CRuntimeEx::Install(const std::wstring& directory) const
 {
-    ClibFuncTraceContext trace(L"CRuntimeEx::Install", L"runtime");
+    QV_LIB_FUNCTION(L"CRuntimeEx::Install", L"runtime");
     if (IsInstalled())
         return;
     const CDataModule engine(QvBase::JoinPath(directory.c_str(), L"QvInstMain.dll", L'\\'));
@@ -142,7 +142,7 @@ void CRuntimeEx::Install(const std::wstring& directory) const
             QvBase::GetSystemFolderPath(3, QvBase::CGuid().ToString().c_str());
         const std::wstring package = QvBase::JoinPath(workDir.c_str(), fileName.c_str(), L'\\');
         if (!CreateDirectoryW(workDir.c_str(), nullptr))
-            QV_THROW_LAST_ERROR(L"CRuntimeEx::Install");
+            QV_RAISE_LAST_ERROR();
         ExtractBinaryResource(package, engine.Get(), static_cast<WORD>(resourceId));
 
         DWORD result = ERROR_SUCCESS;
@@ -157,14 +157,10 @@ void CRuntimeEx::Install(const std::wstring& directory) const
         DeleteFileW(package.c_str());
         RemoveDirectoryW(workDir.c_str());
         if (!IsSuccess(result))
-            QV_THROW(result, L"CRuntimeEx::Install");
+            QV_RAISE(result);
         trace.Trace(2, L"Runtime %s installed:%d.", fileName.c_str(), static_cast<int>(result));
     }
-    catch (QvBase::CQvError& error)
-    {
-        trace.Trace(4, L"%s", error.Dump());
-        throw;
-    }
+    QV_CATCH_TRACE_RETHROW(trace)
 }
 
 void InstallRuntime(const std::wstring& directory)
