@@ -1,0 +1,34 @@
+#include "ResultDocument.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using QvAgent::BuildResultDocument;
+using QvAgent::CTaskOutcome;
+
+TEST(AgentResultDocument, CarriesCodeDescriptionOpAndPatches)
+{
+    CTaskOutcome outcome;
+    outcome.code = 1603;
+    outcome.patches = {{L"C:\\p\\a&b.msp", 0}, {L"C:\\p\\\"q\".msp", 1636}};
+    const std::wstring text = BuildResultDocument(outcome, 100);
+    EXPECT_EQ(0u, text.find(L"<?xml version=\"1.0\"?><result code=\"1603\" description=\""));
+    EXPECT_NE(std::wstring::npos, text.find(L"op=\"100\">")) << text;
+    EXPECT_NE(std::wstring::npos, text.find(L"<patch code=\"0\"")) << text;
+    EXPECT_NE(std::wstring::npos, text.find(L"path=\"C:\\p\\a&amp;b.msp\"/>")) << text;
+    EXPECT_NE(std::wstring::npos, text.find(L"<patch code=\"1636\"")) << text;
+    EXPECT_NE(std::wstring::npos, text.find(L"path=\"C:\\p\\&quot;q&quot;.msp\"/>")) << text;
+    EXPECT_EQ(L"</result>", text.substr(text.size() - 9));
+}
+
+TEST(AgentResultDocument, DescriptionIsNeverEmptyAndEscaped)
+{
+    CTaskOutcome outcome;
+    outcome.code = 0;
+    const std::wstring text = BuildResultDocument(outcome, 2);
+    EXPECT_EQ(std::wstring::npos, text.find(L"description=\"\"")) << text;
+    EXPECT_EQ(std::wstring::npos, text.find(L'\n')) << text;
+    EXPECT_EQ(L"a&lt;b&gt;&#13;&#10;", QvAgent::EscapeAttribute(L"a<b>\r\n"));
+}
+} // namespace
