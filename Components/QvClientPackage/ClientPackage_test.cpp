@@ -3,11 +3,10 @@
 #include "ClientProduct.h"
 #include "ProductQueries.h"
 #include "TestFiles.h"
+#include "TestService.h"
 #include "UniqueResource.h"
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace
 {
@@ -15,37 +14,6 @@ using namespace QvTest;
 using QvClientPackage::FindPackage;
 
 constexpr const wchar_t* kInstallDir = L"C:\\QvTestClientPackage";
-
-struct ServiceConfig
-{
-    bool exists = false;
-    DWORD type = 0;
-    DWORD start = 0;
-    std::wstring image;
-    std::wstring account;
-};
-
-ServiceConfig ReadServiceConfig(const wchar_t* name)
-{
-    ServiceConfig config;
-    QvBase::CUniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    QvBase::CUniqueServiceHandle service(
-        manager ? OpenServiceW(manager.Get(), name, SERVICE_QUERY_CONFIG) : nullptr);
-    if (!service)
-        return config;
-    config.exists = true;
-    std::vector<BYTE> buffer(8192);
-    DWORD needed = 0;
-    auto* query = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    if (QueryServiceConfigW(service.Get(), query, static_cast<DWORD>(buffer.size()), &needed))
-    {
-        config.type = query->dwServiceType;
-        config.start = query->dwStartType;
-        config.image = query->lpBinaryPathName ? query->lpBinaryPathName : L"";
-        config.account = query->lpServiceStartName ? query->lpServiceStartName : L"";
-    }
-    return config;
-}
 
 class ClientPackageMachine : public ::testing::Test
 {
@@ -57,6 +25,8 @@ protected:
         ASSERT_TRUE(FileExists(ClientPackagePath()));
     }
     CClientProductGuard guard{kInstallDir};
+    // The package's service: removed also when a test fails half-way.
+    CTestService agentService{kClientServiceName};
 };
 
 // The setup program's own queries see the installed package: no seeding.
@@ -70,22 +40,22 @@ TEST_F(ClientPackageMachine, InstallIsSeenByTheQueriesAndUninstallRemovesEveryth
     EXPECT_EQ(L"es-ES", GetInstalledProductLocale());
     EXPECT_TRUE(FileExists(std::wstring(kInstallDir) + L"\\QvInstAgent.exe"));
     EXPECT_TRUE(FileExists(std::wstring(kInstallDir) + L"\\QvClient.txt"));
-    const ServiceConfig service = ReadServiceConfig(kClientServiceName);
-    ASSERT_TRUE(service.exists);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS), service.type);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service.start);
-    EXPECT_EQ(L"LocalSystem", service.account);
+    ServiceConfig config;
+    ASSERT_TRUE(agentService.ReadConfig(config));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS), config.serviceType);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), config.startType);
+    EXPECT_EQ(L"LocalSystem", config.account);
     // Windows quotes the image path, Wine does not: compare the path alone.
     EXPECT_NE(std::wstring::npos,
-              service.image.find(std::wstring(kInstallDir) + L"\\QvInstAgent.exe"))
-        << service.image.c_str();
+              config.imagePath.find(std::wstring(kInstallDir) + L"\\QvInstAgent.exe"))
+        << config.imagePath.c_str();
 
     ASSERT_EQ(0u, UninstallClient());
     EXPECT_FALSE(IsProductInstalled());
     EXPECT_EQ(L"", GetQvsVersion().Text());
     EXPECT_EQ(L"", GetInstalledProductLocale());
     EXPECT_FALSE(FileExists(std::wstring(kInstallDir) + L"\\QvInstAgent.exe"));
-    EXPECT_FALSE(ServiceExists(kClientServiceName));
+    EXPECT_FALSE(agentService.Exists());
     EXPECT_EQ(static_cast<UINT>(ERROR_UNKNOWN_PRODUCT), UninstallClient()) << "nothing left";
 }
 

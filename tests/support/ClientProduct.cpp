@@ -4,7 +4,6 @@
 #include "ProcessRunner.h"
 #include "ProductQueries.h"
 #include "TestFiles.h"
-#include "UniqueResource.h"
 
 namespace QvTest
 {
@@ -28,14 +27,6 @@ UINT UninstallClient()
 {
     const std::wstring product = InstalledClientProduct();
     return product.empty() ? ERROR_UNKNOWN_PRODUCT : QvClientPackage::UninstallProduct(product);
-}
-
-bool ServiceExists(const wchar_t* name)
-{
-    QvBase::CUniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    QvBase::CUniqueServiceHandle service(
-        manager ? OpenServiceW(manager.Get(), name, SERVICE_QUERY_STATUS) : nullptr);
-    return service.IsValid();
 }
 
 CClientProductGuard::CClientProductGuard(std::wstring installDir)

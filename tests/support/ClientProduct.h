@@ -17,7 +17,6 @@ std::wstring InstalledClientProduct();
 UINT InstallClient(const std::wstring& installDir = std::wstring(),
                    const std::wstring& locale = std::wstring());
 UINT UninstallClient();
-bool ServiceExists(const wchar_t* name);
 
 // Removes an installed client product and its install directory when the
 // test ends, however it ends.
