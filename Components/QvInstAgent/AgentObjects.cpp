@@ -1,13 +1,6 @@
 #include "AgentObjects.h"
 
-#if __has_include("InstallTaskNames.h")
 #include "InstallTaskNames.h"
-#else
-// Interim, until the install library carries the task classes.
-constexpr const wchar_t* kInstallerReadyEventName = L"Global\\InstallerReadyEvent";
-constexpr const wchar_t* kNewInstallTaskEventName = L"Global\\NewInstallTaskEvent";
-constexpr const wchar_t* kNewInstallTaskMapName = L"Global\\NewInstallTaskMap";
-#endif
 #include "qvexception.h"
 
 #include <sddl.h>
@@ -47,34 +40,11 @@ void CAgentObjects::SetReady()
     SetEvent(ready.Get());
 }
 
-CAnnouncement CAgentObjects::ReadAnnouncement() const
+CTaskAnnouncement CAgentObjects::ReadAnnouncement() const
 {
     QvBase::CUniqueView view(MapViewOfFile(section.Get(), FILE_MAP_READ, 0, 0, 0));
     if (!view)
-        return CAnnouncement();
-    MEMORY_BASIC_INFORMATION info = {};
-    VirtualQuery(view.Get(), &info, sizeof info);
-    const size_t size =
-        info.RegionSize < kAnnouncementSectionSize ? info.RegionSize : kAnnouncementSectionSize;
-    return ParseAnnouncement(static_cast<const BYTE*>(view.Get()), size);
-}
-
-CAnnouncement ParseAnnouncement(const BYTE* record, size_t size)
-{
-    CAnnouncement announcement;
-    if (size < 4)
-        return announcement;
-    WORD type = 0;
-    memcpy(&type, record + 2, sizeof type);
-    announcement.type = type;
-    for (size_t offset = 4; offset + 1 < size; offset += 2)
-    {
-        wchar_t c = 0;
-        memcpy(&c, record + offset, sizeof c);
-        if (c == 0)
-            break;
-        announcement.id += c;
-    }
-    return announcement;
+        return CTaskAnnouncement();
+    return ::ReadAnnouncement(view.Get(), GetViewSize(view.Get()));
 }
 } // namespace QvAgent

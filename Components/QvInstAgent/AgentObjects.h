@@ -4,6 +4,7 @@
 // event, the new-task event and the section of the announcement record. They
 // grant SYSTEM and Administrators only, so that no standard user can hand a
 // task to a LocalSystem service.
+#include "InstallTaskRecords.h"
 #include "UniqueResource.h"
 
 #include <windows.h>
@@ -33,13 +34,6 @@ private:
     SECURITY_ATTRIBUTES attributes = {};
 };
 
-// What the setup program reads from the section: the task type and id.
-struct CAnnouncement
-{
-    int type = 0;
-    std::wstring id;
-};
-
 // Created at the service's start (opened when the other agent instance made
 // them first); the ready event is set once everything exists.
 class CAgentObjects
@@ -48,9 +42,8 @@ public:
     CAgentObjects();
     HANDLE NewTaskEvent() const { return newTask.Get(); }
     void SetReady();
-    // The record at the start of the section; the id ends at its NUL or at
-    // the end of the section.
-    CAnnouncement ReadAnnouncement() const;
+    // The record the setup program wrote at the start of the section.
+    CTaskAnnouncement ReadAnnouncement() const;
 
 private:
     CAgentObjectSecurity security;
@@ -58,6 +51,4 @@ private:
     QvBase::CUniqueHandle newTask;
     QvBase::CUniqueHandle section;
 };
-
-CAnnouncement ParseAnnouncement(const BYTE* record, size_t size);
 } // namespace QvAgent

@@ -9,17 +9,6 @@
 
 namespace QvAgent
 {
-// Task types the agent carries out.
-enum TaskType : int
-{
-    TaskInstall = 1,
-    TaskRepair = 2,
-    TaskUninstall = 3,
-    TaskUpgrade = 4,
-    TaskRemoveAllPatches = 6,
-    TaskApplyPatches = 100,
-};
-
 struct CTaskParams
 {
     std::wstring source;

@@ -3,6 +3,7 @@
 #include "AgentLog.h"
 #include "AgentObjects.h"
 #include "ClientPackage.h"
+#include "InstallTask.h"
 #include "ProductQueries.h"
 #include "QvResponseFile.h"
 #include "ResponseFile.h"

@@ -25,7 +25,7 @@ void CTaskWorker::Run()
     while (WaitForMultipleObjects(ARRAYSIZE(events), events, /*waitAll=*/FALSE, INFINITE) ==
            WAIT_OBJECT_0 + 1)
     {
-        const CAnnouncement announced = objects.ReadAnnouncement();
+        const CTaskAnnouncement announced = objects.ReadAnnouncement();
         Log(L"announced: task %s type %d", announced.id.c_str(), announced.type);
         // A registry-backed task has its key; any other waits in its section.
         if (!announced.id.empty() && !TakeUp(announced.id, announced.type, IsStored(announced.id)))
