@@ -1,0 +1,54 @@
+#pragma once
+
+// The named objects a running agent offers the setup program: the ready
+// event, the new-task event and the section of the announcement record. They
+// grant SYSTEM and Administrators only, so that no standard user can hand a
+// task to a LocalSystem service.
+#include "InstallTaskRecords.h"
+#include "UniqueResource.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace QvAgent
+{
+// Size of the announcement section: the record of a 38-character id takes
+// 82 bytes; the rest is room.
+constexpr DWORD kAnnouncementSectionSize = 1024;
+
+// SYSTEM and Administrators: all access; nobody else any. Protected, so that
+// nothing is inherited into it.
+constexpr const wchar_t* kAgentObjectsSddl = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)";
+
+// A self-relative descriptor made from kAgentObjectsSddl, owned.
+class CAgentObjectSecurity
+{
+public:
+    CAgentObjectSecurity();
+    SECURITY_ATTRIBUTES* Attributes() { return &attributes; }
+    PSECURITY_DESCRIPTOR Descriptor() const { return descriptor.Get(); }
+
+private:
+    QvBase::CUniqueLocal descriptor;
+    SECURITY_ATTRIBUTES attributes = {};
+};
+
+// Created at the service's start (opened when the other agent instance made
+// them first); the ready event is set once everything exists.
+class CAgentObjects
+{
+public:
+    CAgentObjects();
+    HANDLE NewTaskEvent() const { return newTask.Get(); }
+    void SetReady();
+    // The record the setup program wrote at the start of the section.
+    CTaskAnnouncement ReadAnnouncement() const;
+
+private:
+    CAgentObjectSecurity security;
+    QvBase::CUniqueHandle ready;
+    QvBase::CUniqueHandle newTask;
+    QvBase::CUniqueHandle section;
+};
+} // namespace QvAgent
