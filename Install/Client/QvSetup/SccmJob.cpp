@@ -29,7 +29,6 @@ constexpr DWORD kTaskWaitMs = 3600000;
 constexpr DWORD kPollIntervalMs = 3000;
 constexpr size_t kPathChars = 520;
 constexpr const wchar_t* kAgentSourceFolder = L"setup\\client\\x64";
-constexpr const wchar_t* kResponseFileName = L"QvInst.rsp";
 
 void SleepWait(DWORD milliseconds)
 {
