@@ -58,7 +58,7 @@ void CreateSection(QvBase::CWin32Handle& holder, const std::wstring& name, size_
         CreateFileMappingW(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE,
                            bytes.HighPart, bytes.LowPart, name.c_str());
     if (section == nullptr)
-        QvBase::ThrowError(GetLastError(), QV_WFILE, __LINE__, function);
+        QV_THROW_LAST_ERROR(function);
     holder.Attach(section);
 }
 
@@ -66,7 +66,7 @@ void OpenSection(QvBase::CWin32Handle& holder, const std::wstring& name, const w
 {
     const HANDLE section = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
     if (section == nullptr)
-        QvBase::ThrowError(GetLastError(), QV_WFILE, __LINE__, function);
+        QV_THROW_LAST_ERROR(function);
     holder.Attach(section);
 }
 
@@ -74,7 +74,7 @@ QvBase::CUniqueView MapSection(HANDLE section, const wchar_t* function)
 {
     QvBase::CUniqueView view(MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, 0));
     if (!view)
-        QvBase::ThrowError(GetLastError(), QV_WFILE, __LINE__, function);
+        QV_THROW_LAST_ERROR(function);
     return view;
 }
 } // namespace

@@ -51,12 +51,12 @@ CXmlDocumentPtr CreateXmlDocument(const wchar_t* function)
     CLSID documentClass = {};
     HRESULT result = GetXmlDocumentClass(&documentClass);
     if (FAILED(result))
-        QvBase::ThrowError(result, QV_WFILE, __LINE__, function);
+        QV_THROW(result, function);
     CXmlDocumentPtr document;
     result = CoCreateInstance(documentClass, nullptr, CLSCTX_ALL, IID_IXMLDOMDocument,
                               document.PutVoid());
     if (FAILED(result) || !document)
-        QvBase::ThrowError(FAILED(result) ? result : E_POINTER, QV_WFILE, __LINE__, function);
+        QV_THROW(FAILED(result) ? result : E_POINTER, function);
     return document;
 }
 
