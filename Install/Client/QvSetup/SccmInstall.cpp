@@ -19,8 +19,8 @@ struct CSccmActionRow
 
 // Tested in this order: the first option present names the action.
 constexpr CSccmActionRow kActionTable[] = {
-    {L"install", TaskInstall},       {L"uninstall", TaskUninstall},
-    {L"upgrade", TaskUpgrade},       {L"repair", TaskRepair},
+    {L"install", TaskInstall},         {L"uninstall", TaskUninstall},
+    {L"upgrade", TaskUpgrade},         {L"repair", TaskRepair},
     {L"applypatch", TaskApplyPatches}, {L"removeallpatches", TaskRemoveAllPatches},
 };
 

@@ -159,8 +159,7 @@ CSccmJob::~CSccmJob() = default;
 
 void CSccmJob::BuildTask(const CCmdLineParser& parser)
 {
-    const int timeout =
-        SccmJobRules::TimeoutFrom(parser.GetOptionValue(SccmOptionName::kTimeout));
+    const int timeout = SccmJobRules::TimeoutFrom(parser.GetOptionValue(SccmOptionName::kTimeout));
     switch (action)
     {
     case TaskInstall:
