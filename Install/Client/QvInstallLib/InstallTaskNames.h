@@ -5,6 +5,12 @@
 
 #include <string>
 
+// The install agent: its program file, the service the product installs it
+// as, and the one an SCCM install registers from a copy of the program.
+constexpr const wchar_t* kAgentExecutable = L"QvInstAgent.exe";
+constexpr const wchar_t* kAgentServiceName = L"QvInstAgent";
+constexpr const wchar_t* kSccmAgentServiceName = L"QvInstAgent_sccm";
+
 // Below HKEY_LOCAL_MACHINE; the task id follows.
 constexpr const wchar_t* kInstallTaskKeyPrefix =
     L"SYSTEM\\CurrentControlSet\\services\\QvInstAgent\\Task\\";
