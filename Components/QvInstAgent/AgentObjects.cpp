@@ -3,21 +3,8 @@
 #include "InstallTaskNames.h"
 #include "qvexception.h"
 
-#include <sddl.h>
-
 namespace QvAgent
 {
-CAgentObjectSecurity::CAgentObjectSecurity()
-{
-    QV_FUNCTION_NAME(L"QvAgent::CAgentObjectSecurity::CAgentObjectSecurity");
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kAgentObjectsSddl, SDDL_REVISION_1,
-                                                              descriptor.Put(), nullptr))
-        QV_RAISE_LAST_ERROR();
-    attributes.nLength = sizeof attributes;
-    attributes.lpSecurityDescriptor = descriptor.Get();
-    attributes.bInheritHandle = FALSE;
-}
-
 CAgentObjects::CAgentObjects()
 {
     QV_FUNCTION_NAME(L"QvAgent::CAgentObjects::CAgentObjects");

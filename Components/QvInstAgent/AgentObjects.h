@@ -4,6 +4,7 @@
 // event, the new-task event and the section of the announcement record. They
 // grant SYSTEM and Administrators only, so that no standard user can hand a
 // task to a LocalSystem service.
+#include "AdminOnlySecurity.h"
 #include "InstallTaskRecords.h"
 #include "UniqueResource.h"
 
@@ -17,23 +18,6 @@ namespace QvAgent
 // 82 bytes; the rest is room.
 constexpr DWORD kAnnouncementSectionSize = 1024;
 
-// SYSTEM and Administrators: all access; nobody else any. Protected, so that
-// nothing is inherited into it.
-constexpr const wchar_t* kAgentObjectsSddl = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)";
-
-// A self-relative descriptor made from kAgentObjectsSddl, owned.
-class CAgentObjectSecurity
-{
-public:
-    CAgentObjectSecurity();
-    SECURITY_ATTRIBUTES* Attributes() { return &attributes; }
-    PSECURITY_DESCRIPTOR Descriptor() const { return descriptor.Get(); }
-
-private:
-    QvBase::CUniqueLocal descriptor;
-    SECURITY_ATTRIBUTES attributes = {};
-};
-
 // Created at the service's start (opened when the other agent instance made
 // them first); the ready event is set once everything exists.
 class CAgentObjects
@@ -46,7 +30,7 @@ public:
     CTaskAnnouncement ReadAnnouncement() const;
 
 private:
-    CAgentObjectSecurity security;
+    QvBase::CAdminOnlySecurity security;
     QvBase::CUniqueHandle ready;
     QvBase::CUniqueHandle newTask;
     QvBase::CUniqueHandle section;

@@ -110,7 +110,7 @@ class CWorkLock
 public:
     CWorkLock()
     {
-        CAgentObjectSecurity security;
+        QvBase::CAdminOnlySecurity security;
         mutex.Reset(CreateMutexW(security.Attributes(), /*initialOwner=*/FALSE, kWorkLockName));
         if (mutex)
             owned = WaitForSingleObject(mutex.Get(), INFINITE) != WAIT_FAILED;

@@ -291,7 +291,7 @@ TEST_F(InstallAgentMachine, ProcessEndingInTheMiddleOfATaskLeavesItForTheNextSta
     auto task = Make<CRepairTask>(kTimeout);
     task->Store();
     Start();
-    if (IsWine())
+    if (RunsUnderWine())
     {
         // Wine's Service Control Manager notices the end of a service
         // process only a minute or more later and reports it running until

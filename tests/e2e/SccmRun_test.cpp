@@ -104,7 +104,8 @@ protected:
             ASSERT_TRUE(CopyFileW((BinDir() + name).c_str(), (x64 + L"\\" + name).c_str(), FALSE))
                 << name.c_str();
         WriteRootResponseFile(L".");
-        config.TraceSinkInto(L"QvSetup", logs.Path());
+        // Every run of the test appends to the one log.
+        config.TraceSinkInto(L"QvSetup", logs.Path(), /*params=*/0x0101);
         tasksBefore = TaskIds();
     }
     void TearDown() override
