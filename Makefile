@@ -1,11 +1,14 @@
-# Front door: make test | make demo | make dist DIST=<dir>
+# Front door: make test | make demo | make dist DIST=<dir> | make bench
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DIST ?=
 RSP ?=
+# The distribution's own build tree: release configuration, shipped modules only.
+RELEASE_BUILD ?= build-release
+SHIPPED_TARGETS := QvSetup QvInstMain QvInstAgent QvError QvSrvApi QvClientPackage
 export QV_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 
-.PHONY: all deps configure build test demo dist bench clean
+.PHONY: all deps configure build release test demo dist bench clean
 
 all: build
 
@@ -29,12 +32,23 @@ demo: build
 	@tools/ensure-deps demo
 	@tools/demo $(BUILD)
 
-dist: build
-	@test -n "$(DIST)" || { echo "usage: make dist DIST=<dir> [RSP=<response file>]"; exit 2; }
-	@tools/dist $(BUILD) "$(DIST)" "$(RSP)"
+$(RELEASE_BUILD)/build.ninja: | deps
+	cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DQV_RELEASE=ON
 
-bench: build
+release: $(RELEASE_BUILD)/build.ninja
+	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target $(SHIPPED_TARGETS)
+
+dist: release
+	@test -n "$(DIST)" || { echo "usage: make dist DIST=<dir> [RSP=<response file>]"; exit 2; }
+	@tools/dist $(RELEASE_BUILD) "$(DIST)" "$(RSP)"
+
+# The run-time figures come from the test build; the shipped size from the
+# release distribution, laid out in the release tree.
+bench: build release
 	cmake --build $(BUILD) --target bench
+	@tools/dist $(RELEASE_BUILD) $(RELEASE_BUILD)/dist >/dev/null
+	@bench/shipped-size $(RELEASE_BUILD)/dist
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(RELEASE_BUILD)

@@ -6,8 +6,10 @@
 The art is drawn from code (a shield carrying a "Q"), so the icon is rebuilt
 the same, byte for byte, on every build. The file carries what a Windows
 program icon carries: 16, 24, 32, 48 and 256 pixels, each in 4-bit, 8-bit and
-32-bit colour (15 images); the 256-pixel 32-bit image is stored as PNG, the
-others as DIBs with their AND masks.
+32-bit colour (15 images); the 256-pixel images are stored as PNG (the 4-bit
+and 8-bit ones in their palette's colours, opaque or clear as their masks
+would have them: a 256-pixel DIB is 40 to 72 KB, and the program carries the
+icon once per language), the others as DIBs with their AND masks.
 """
 import math
 import struct
@@ -152,6 +154,14 @@ def dib(rows, depth):
     return header + bytes(body) + and_mask(rows)
 
 
+def in_palette(rows, depth):
+    """The image as its DIB of that depth shows it, as RGBA rows."""
+    palette = VGA if depth == 4 else palette_256()
+    cache = {}
+    return [[palette[nearest(palette, px[:3], cache)] + (255,) if px[3] >= 128 else (0, 0, 0, 0)
+             for px in row] for row in rows]
+
+
 def png(rows):
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data +
@@ -168,7 +178,10 @@ def icon_file():
     images = []
     for depth in DEPTHS:
         for size in SIZES:
-            data = png(art[size]) if (size == 256 and depth == 32) else dib(art[size], depth)
+            if size == 256:
+                data = png(art[size] if depth == 32 else in_palette(art[size], depth))
+            else:
+                data = dib(art[size], depth)
             images.append((size, depth, data))
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)

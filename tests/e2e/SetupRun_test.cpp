@@ -1,5 +1,6 @@
 // End-to-end runs of QvSetup.exe as a process in the Wine prefix.
 #include "ProcessRunner.h"
+#include "TestFiles.h"
 #include "TraceConfig.h"
 #include "UniqueResource.h"
 
@@ -66,5 +67,67 @@ TEST(SetupTraceMachine, ConfiguredTraceKeyLogsTheStartOfTheRun)
                        "Locale: es-ES. Command line is {/script /x:\"a b\"}\r\n"))
         << log;
     EXPECT_EQ("}\r\n", log.substr(log.size() - 3));
+}
+
+// "/?", "-?" and "/help" give the usage and nothing else: an interactive run
+// shows it in one box of its own (no start-up window owns it) in the build's
+// language, Spanish, and every run ends with 0, with nothing traced but the
+// language, even with other options beside it. A script or SCCM run shows
+// nothing.
+TEST(UsageMachine, UsageIsAllThatARunDoes)
+{
+    QvTest::CTraceConfig config;
+    QvTest::CTempDir dir(L"QvSetupUsageE2e");
+    config.TraceSinkInto(L"QvSetup", dir.Path());
+    config.TraceSinkInto(L"QvInstallLib", dir.Path());
+    struct Case
+    {
+        const wchar_t* arguments;
+        size_t boxes;
+    };
+    for (const Case& c : {Case{L"/?", 1}, Case{L"-?", 1}, Case{L"/HELP", 1}, Case{L"/gp /?", 1},
+                          Case{L"/script /?", 0}, Case{L"/sccm /install /help", 0}})
+    {
+        SCOPED_TRACE(c.arguments);
+        const QvTest::ProcessResult r = RunSetupProcess(c.arguments);
+        EXPECT_EQ(0u, r.exitCode);
+        ASSERT_EQ(c.boxes, r.messageBoxes.size());
+        if (c.boxes == 0)
+            continue;
+        const QvTest::MessageBoxRecord& box = r.messageBoxes[0];
+        EXPECT_EQ(L"Quorvel", box.title);
+        EXPECT_EQ(L"", box.owner);
+        EXPECT_EQ(0u, box.text.find(L"Instalaci\x00f3n del cliente de Quorvel. Opciones:\r\n"))
+            << box.text.c_str();
+        for (const wchar_t* line :
+             {L"\r\n/script\t", L"\r\n/gp\t", L"\r\n/jcsf\t", L"\r\n/source:<dir>\t",
+              L"\r\n/sccm /install | /uninstall | /upgrade | /repair | "
+              L"/applypatch:<a.msp*b.msp> | /removeallpatches\t",
+              L"\r\n/sccm /timeout:<n>\t", L"\r\n/? | -? | /help\t"})
+            EXPECT_NE(std::wstring::npos, box.text.find(line)) << line;
+    }
+    // The sinks open their logs when the process starts; the build's language
+    // is the only step taken.
+    EXPECT_EQ("", QvTest::ReadFileBytes(dir / L"QvSetup.log"));
+    EXPECT_EQ("SetLocale { es-ES}\r\n", QvTest::ReadFileBytes(dir / L"QvInstallLib.log"));
+}
+
+// A script run has no screen to show the usage on; started with its output
+// redirected, it writes the usage there (UTF-8). The command line goes
+// without quotes: neither path holds a blank here, and Wine's cmd.exe takes
+// quotes after /c differently from Windows'.
+TEST(Usage, ScriptRunWritesTheUsageToItsRedirectedOutput)
+{
+    QvTest::CTempDir dir(L"QvSetupUsageOut");
+    const std::wstring out = dir / L"usage.txt";
+    const QvTest::ProcessResult r =
+        QvTest::RunProcess(L"C:\\windows\\system32\\cmd.exe",
+                           L"/c " + QvTest::BinDir() + L"QvSetup.exe /script /? > " + out);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(0u, r.exitCode);
+    EXPECT_TRUE(r.messageBoxes.empty());
+    const std::string text = QvTest::ReadFileBytes(out);
+    EXPECT_EQ(0u, text.find("Instalaci\xc3\xb3n del cliente de Quorvel. Opciones:\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("\r\n/script\t")) << text;
 }
 } // namespace

@@ -229,6 +229,22 @@ TEST_F(ProgramResources, StringsInEveryLanguage)
     }
 }
 
+// The usage text is read in whichever language the run has: each of its
+// strings exists in all three.
+TEST_F(ProgramResources, UsageTextInEveryLanguage)
+{
+    for (const WORD language : kLanguages)
+    {
+        for (UINT id = IDS_USAGE_HEADER; id <= IDS_USAGE_USAGE; ++id)
+        {
+            const std::vector<BYTE> block =
+                file.Resource(RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
+            ASSERT_FALSE(block.empty()) << language << " " << id;
+            EXPECT_FALSE(StringFromBlock(block, id).empty()) << language << " " << id;
+        }
+    }
+}
+
 TEST_F(ProgramResources, IconGroupHasFifteenImagesPerLanguage)
 {
     EXPECT_EQ(std::set<WORD>(std::begin(kLanguages), std::end(kLanguages)),

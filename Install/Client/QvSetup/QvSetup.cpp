@@ -21,6 +21,7 @@
 #include "SilentModeChecks.h"
 #include "StartupWindow.h"
 #include "UniqueResource.h"
+#include "Usage.h"
 #include "qvexception.h"
 
 #include <memory>
@@ -153,6 +154,16 @@ unsigned int RunInstallation(const CSetupRun& run)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
+    const CCmdLineParser parser(commandLine, /*caseSensitive=*/0);
+    const CSetupOptions options = ReadSetupOptions(parser);
+    // Asked for its usage, the program gives it and leaves everything else
+    // alone: no trace, no log directory, no install trace, no window.
+    if (options.usage)
+    {
+        SetLocale(BuildInfo::kLocale);
+        GiveUsage(instance, options);
+        return ERROR_SUCCESS;
+    }
     QV_SETUP_FUNCTION(L"wWinMain", L"QvSetup");
     QvBase::TraceRunningAccount(trace);
     TraceVersionBanner(trace, commandLine);
@@ -162,8 +173,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     // On until wWinMain returns, whichever way it does: its destructor
     // switches tracing off again when this run switched it on.
     CInstallTrace installTrace(/*sink=*/nullptr);
-    const CCmdLineParser parser(commandLine, /*caseSensitive=*/0);
-    const CSetupOptions options = ReadSetupOptions(parser);
     if (options.sccm)
         return static_cast<int>(RunSccmMode(trace, commandLine));
     CSetupRun run = {options, trace, instance, /*window=*/nullptr};

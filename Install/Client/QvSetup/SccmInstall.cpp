@@ -19,9 +19,12 @@ struct CSccmActionRow
 
 // Tested in this order: the first option present names the action.
 constexpr CSccmActionRow kActionTable[] = {
-    {L"install", TaskInstall},         {L"uninstall", TaskUninstall},
-    {L"upgrade", TaskUpgrade},         {L"repair", TaskRepair},
-    {L"applypatch", TaskApplyPatches}, {L"removeallpatches", TaskRemoveAllPatches},
+    {SccmOptionName::kInstall, TaskInstall},
+    {SccmOptionName::kUninstall, TaskUninstall},
+    {SccmOptionName::kUpgrade, TaskUpgrade},
+    {SccmOptionName::kRepair, TaskRepair},
+    {SccmOptionName::kApplyPatch, TaskApplyPatches},
+    {SccmOptionName::kRemoveAllPatches, TaskRemoveAllPatches},
 };
 
 std::shared_ptr<CSccmJob> MakeJob(int action, const std::shared_ptr<CCmdLineParser>& parser)

@@ -15,11 +15,17 @@
 class CCmdLineParser;
 class CCommonInstallTask;
 
-// Names of the SCCM mode's options besides the actions (SccmInstall.h).
+// Names of the SCCM mode's options: the actions, of which the first present
+// in the order of SccmInstall.cpp is run, and the agent's time-out.
 namespace SccmOptionName
 {
-constexpr const wchar_t* kTimeout = L"timeout";
+constexpr const wchar_t* kInstall = L"install";
+constexpr const wchar_t* kUninstall = L"uninstall";
+constexpr const wchar_t* kUpgrade = L"upgrade";
+constexpr const wchar_t* kRepair = L"repair";
 constexpr const wchar_t* kApplyPatch = L"applypatch";
+constexpr const wchar_t* kRemoveAllPatches = L"removeallpatches";
+constexpr const wchar_t* kTimeout = L"timeout";
 } // namespace SccmOptionName
 
 // Serves the uninstall, repair and patch actions; the install and upgrade

@@ -5,6 +5,8 @@
 CSetupOptions ReadSetupOptions(const CCmdLineParser& parser)
 {
     CSetupOptions options;
+    options.usage =
+        parser.HasOption(SetupOptionName::kUsage) || parser.HasOption(SetupOptionName::kHelp);
     options.sccm = parser.HasOption(SetupOptionName::kSccm);
     options.script = parser.HasOption(SetupOptionName::kScript);
     options.groupPolicy = parser.HasOption(SetupOptionName::kGroupPolicy);

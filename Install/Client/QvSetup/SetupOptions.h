@@ -13,11 +13,16 @@ constexpr const wchar_t* kScript = L"script";
 constexpr const wchar_t* kGroupPolicy = L"gp";
 constexpr const wchar_t* kSource = L"source";
 constexpr const wchar_t* kJcsf = L"jcsf";
+// The usage text: "/?", "-?" or "/help".
+constexpr const wchar_t* kUsage = L"?";
+constexpr const wchar_t* kHelp = L"help";
 } // namespace SetupOptionName
 
 // The options of one run, read once from its command line.
 struct CSetupOptions
 {
+    // Only the usage text is given; every other option is ignored.
+    bool usage = false;
     bool sccm = false;
     // Nothing is shown: no start-up window, no message box.
     bool script = false;

@@ -31,4 +31,22 @@ TEST(SetupOptions, SourceWithoutValueIsPresentAndEmpty)
     EXPECT_EQ(L"N:\\dist", *given.source);
     EXPECT_TRUE(given.sccm);
 }
+
+// "/?" inside a value is part of the value, not a request for the usage.
+TEST(SetupOptions, UsageIsAskedForByQuestionMarkOrHelpInAnyCase)
+{
+    struct Case
+    {
+        const wchar_t* commandLine;
+        bool usage;
+    };
+    for (const Case& c :
+         {Case{L"/?", true}, Case{L"-?", true}, Case{L"/HELP", true}, Case{L"/script /Help", true},
+          Case{L"/sccm /install -?", true}, Case{L"/source:\"N:\\a /?\"", false},
+          Case{L"/helpme", false}, Case{L"", false}})
+    {
+        SCOPED_TRACE(c.commandLine);
+        EXPECT_EQ(c.usage, Read(c.commandLine).usage);
+    }
+}
 } // namespace
