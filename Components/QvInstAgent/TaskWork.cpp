@@ -164,6 +164,27 @@ CTaskOutcome DoTaskWork(int type, const CTaskParams& params)
     return outcome;
 }
 
+unsigned int CompleteUnstartedTask(const std::wstring& id, int type, bool registryBacked,
+                                   unsigned int code)
+{
+    CWorkLock lock;
+    if (registryBacked && HasResult(id))
+        return ERROR_SUCCESS;
+    CTaskOutcome outcome;
+    outcome.code = code;
+    try
+    {
+        const std::unique_ptr<IAgentTask> task = OpenAgentTask(id, type, registryBacked);
+        task->Load();
+        return CompleteWith(*task, outcome, type);
+    }
+    catch (QvBase::CQvError& error)
+    {
+        Log(L"task %s: no result written: %s", id.c_str(), error.Dump());
+        return error.Code();
+    }
+}
+
 unsigned int RunTaskProcess(const std::wstring& id, int type, bool registryBacked)
 {
     CWorkLock lock;

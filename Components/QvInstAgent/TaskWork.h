@@ -16,6 +16,10 @@ constexpr const wchar_t* kWorkLockName = L"Global\\QvInstAgentTaskWork";
 // The process's exit code: the result code written, or the error that kept
 // the task from a result.
 unsigned int RunTaskProcess(const std::wstring& id, int type, bool registryBacked);
+// Writes the result of a task whose process could not be started: the code
+// of the failure, so that the setup program does not wait for ever.
+unsigned int CompleteUnstartedTask(const std::wstring& id, int type, bool registryBacked,
+                                   unsigned int code);
 
 // The Windows Installer work of a loaded task.
 CTaskOutcome DoTaskWork(int type, const CTaskParams& params);

@@ -2,11 +2,20 @@
 
 #include "AgentLog.h"
 #include "AgentTask.h"
+#include "TaskWork.h"
 #include "TestSteering.h"
 #include "qvexception.h"
 
 namespace QvAgent
 {
+namespace
+{
+// Starting a process can fail for a moment (seen under Wine with 1359); a
+// task is tried this often before it is given up with that error as result.
+constexpr int kStartAttempts = 3;
+constexpr DWORD kStartRetryMs = 500;
+} // namespace
+
 CTaskWorker::CTaskWorker(CAgentObjects& objects, HANDLE stopEvent)
     : objects(objects), stopEvent(stopEvent)
 {
@@ -44,6 +53,30 @@ bool CTaskWorker::TakeUpStoredTasks()
     return !Stopping();
 }
 
+QvBase::CUniqueHandle CTaskWorker::StartTaskProcess(const std::wstring& id, int type,
+                                                    bool registryBacked)
+{
+    for (int attempt = 1;; ++attempt)
+    {
+        try
+        {
+            return image.Start(id, type, registryBacked);
+        }
+        catch (QvBase::CQvError& error)
+        {
+            Log(L"task %s not started (attempt %d): %s", id.c_str(), attempt, error.Dump());
+            if (attempt == kStartAttempts)
+            {
+                // The setup program waits for a result: it gets the reason.
+                CompleteUnstartedTask(id, type, registryBacked, error.Code());
+                return QvBase::CUniqueHandle();
+            }
+        }
+        if (WaitForSingleObject(stopEvent, kStartRetryMs) == WAIT_OBJECT_0)
+            return QvBase::CUniqueHandle();
+    }
+}
+
 bool CTaskWorker::TakeUp(const std::wstring& id, int type, bool registryBacked)
 {
     if (Stopping())
@@ -65,25 +98,20 @@ bool CTaskWorker::TakeUp(const std::wstring& id, int type, bool registryBacked)
             return false;
         }
     }
-    try
+    const QvBase::CUniqueHandle process = StartTaskProcess(id, type, registryBacked);
+    if (!process)
+        return !Stopping();
+    const HANDLE events[] = {stopEvent, process.Get()};
+    if (WaitForMultipleObjects(ARRAYSIZE(events), events, /*waitAll=*/FALSE, INFINITE) ==
+        WAIT_OBJECT_0)
     {
-        const QvBase::CUniqueHandle process = image.Start(id, type, registryBacked);
-        const HANDLE events[] = {stopEvent, process.Get()};
-        if (WaitForMultipleObjects(ARRAYSIZE(events), events, /*waitAll=*/FALSE, INFINITE) ==
-            WAIT_OBJECT_0)
-        {
-            Log(L"stopping while task %s runs on in process %lu", id.c_str(),
-                GetProcessId(process.Get()));
-            return false;
-        }
-        DWORD code = 0;
-        GetExitCodeProcess(process.Get(), &code);
-        Log(L"task %s done: %lu", id.c_str(), code);
+        Log(L"stopping while task %s runs on in process %lu", id.c_str(),
+            GetProcessId(process.Get()));
+        return false;
     }
-    catch (QvBase::CQvError& error)
-    {
-        Log(L"task %s not started: %s", id.c_str(), error.Dump());
-    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.Get(), &code);
+    Log(L"task %s done: %lu", id.c_str(), code);
     return true;
 }
 } // namespace QvAgent

@@ -24,6 +24,9 @@ private:
     // False when a stop came first.
     bool TakeUpStoredTasks();
     bool TakeUp(const std::wstring& id, int type, bool registryBacked);
+    // The task's process, or none when a stop came first or it could not be
+    // started (the task then has its result).
+    QvBase::CUniqueHandle StartTaskProcess(const std::wstring& id, int type, bool registryBacked);
     bool Stopping() const;
 
     CAgentObjects& objects;

@@ -250,6 +250,34 @@ TEST_F(InstallAgentMachine, ForcedCodePerTaskType)
     EXPECT_EQ(2, CInstallTaskResult(text).op);
 }
 
+// The service starts each task from its copy in the Windows temp folder.
+// Without it no task process can start: the task still gets a result, with
+// the reason, so that a setup program waiting for it does not wait for ever.
+TEST_F(InstallAgentMachine, TaskWhoseProcessCannotStartGetsTheReasonAsItsResult)
+{
+    Start();
+    QvBase::CUniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    QvBase::CUniqueServiceHandle agent(
+        OpenServiceW(manager.Get(), kServiceName, SERVICE_QUERY_STATUS));
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD size = 0;
+    ASSERT_TRUE(QueryServiceStatusEx(agent.Get(), SC_STATUS_PROCESS_INFO,
+                                     reinterpret_cast<BYTE*>(&status), sizeof status, &size));
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring image = std::wstring(windows) + L"\\Temp\\QvInstAgent." +
+                               std::to_wstring(status.dwProcessId) + L".exe";
+    ASSERT_TRUE(DeleteFileW(image.c_str())) << "the service's task image";
+
+    auto repair = Make<CRepairTask>(kTimeout);
+    repair->Store();
+    repair->Run();
+    repair->Wait(kResultWaitMs);
+    std::shared_ptr<CInstallTaskResult> result(repair->GetResult());
+    EXPECT_EQ(static_cast<int>(ERROR_FILE_NOT_FOUND), result->code) << result->text.c_str();
+    EXPECT_EQ(2, result->op);
+}
+
 TEST_F(InstallAgentMachine, NeverAnswersLoadsTheTaskButWritesNoResult)
 {
     SetSteering(L"NeverAnswer", 1);
