@@ -1,11 +1,11 @@
-# Front door: make test | make demo | make dist DIST=<dir>
+# Front door: make test | make demo | make dist DIST=<dir> | make fuzz
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DIST ?=
 RSP ?=
 export QV_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 
-.PHONY: all deps configure build test demo dist bench clean
+.PHONY: all deps configure build test demo dist bench fuzz clean
 
 all: build
 
@@ -36,5 +36,11 @@ dist: build
 bench: build
 	cmake --build $(BUILD) --target bench
 
+# Every fuzz target for FUZZ_SECONDS each (FUZZ_TARGETS: a few of them), in
+# its own tree $(BUILD)-fuzz.
+export FUZZ_SECONDS FUZZ_TARGETS
+fuzz:
+	@tools/fuzz $(BUILD)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-fuzz
