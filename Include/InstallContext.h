@@ -79,3 +79,9 @@ private:
 // The engine's export "QvInstMain" of QvInstMain.dll. A return means success
 // (the value is not used); a failure is raised as QvBase::CQvError.
 using QvInstMainFunction = unsigned int (*)(std::shared_ptr<CInstallContext> context);
+
+// The engine's module, its export and its language files
+// (<language>\QvInstMain.dll.mui beside the module).
+constexpr const wchar_t* kEngineModuleName = L"QvInstMain.dll";
+constexpr const char* kEngineExportName = "QvInstMain";
+constexpr const wchar_t* kEngineLanguageFileName = L"QvInstMain.dll.mui";

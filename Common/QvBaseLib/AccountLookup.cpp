@@ -1,6 +1,7 @@
 #include "AccountLookup.h"
 
 #include "TracePrefix.h"
+#include "UniqueResource.h"
 
 #include <vector>
 
@@ -8,21 +9,6 @@ namespace QvBase
 {
 namespace
 {
-class CToken
-{
-public:
-    ~CToken()
-    {
-        if (handle != nullptr)
-            CloseHandle(handle);
-    }
-    HANDLE* Out() { return &handle; }
-    HANDLE Get() const { return handle; }
-
-private:
-    HANDLE handle = nullptr;
-};
-
 bool LookupSid(PSID sid, std::wstring& domain, std::wstring& name)
 {
     // Most names fit in 32 characters; a longer one reports its size.
@@ -65,11 +51,11 @@ bool LookupTokenAccount(HANDLE token, std::wstring& domain, std::wstring& name)
 
 void TraceRunningAccount(CTracePrefix& trace)
 {
-    CToken thread;
-    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, thread.Out()))
+    CUniqueToken thread;
+    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, /*OpenAsSelf=*/TRUE, thread.Put()))
         TraceTokenLine(trace, thread.Get(), L"Thread token:%s\\%s");
-    CToken process;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, process.Out()))
+    CUniqueToken process;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, process.Put()))
         TraceTokenLine(trace, process.Get(), L"Process token:%s\\%s");
 }
 } // namespace QvBase

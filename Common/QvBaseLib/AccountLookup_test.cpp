@@ -1,6 +1,7 @@
 #include "AccountLookup.h"
 
 #include "TracePrefix.h"
+#include "UniqueResource.h"
 
 #include <gtest/gtest.h>
 
@@ -8,18 +9,16 @@ namespace
 {
 TEST(AccountLookup, ProcessTokenHasDomainAndName)
 {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    QvBase::CUniqueToken token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()));
     std::wstring domain, name;
-    EXPECT_TRUE(QvBase::LookupTokenAccount(token, domain, name));
-    CloseHandle(token);
+    EXPECT_TRUE(QvBase::LookupTokenAccount(token.Get(), domain, name));
     EXPECT_FALSE(name.empty());
     EXPECT_FALSE(domain.empty());
 
     // A token without query rights cannot tell its user.
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE, &token));
-    EXPECT_FALSE(QvBase::LookupTokenAccount(token, domain, name));
-    CloseHandle(token);
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE, token.Put()));
+    EXPECT_FALSE(QvBase::LookupTokenAccount(token.Get(), domain, name));
 }
 
 // Collects what a trace call would write.
@@ -42,11 +41,10 @@ public:
 
 TEST(AccountLookup, TracesTheProcessTokenOnlyWithoutImpersonation)
 {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    QvBase::CUniqueToken token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()));
     std::wstring domain, name;
-    QvBase::LookupTokenAccount(token, domain, name);
-    CloseHandle(token);
+    QvBase::LookupTokenAccount(token.Get(), domain, name);
 
     CRecordingPrefix trace;
     QvBase::TraceRunningAccount(trace);

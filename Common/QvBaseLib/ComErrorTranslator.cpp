@@ -1,5 +1,6 @@
 #include "ComErrorTranslator.h"
 
+#include "UniqueResource.h"
 #include "qvexception.h"
 
 #include <comdef.h>
@@ -16,11 +17,10 @@ constexpr const wchar_t* kFunction = L"QvBase::CComErrorTranslator::Translator";
 // Text of a BSTR-returning getter of IErrorInfo; empty when it fails.
 template <typename Getter> std::wstring ReadInfoText(Getter get)
 {
-    BSTR text = nullptr;
+    CUniqueBstr text;
     std::wstring result;
-    if (SUCCEEDED(get(&text)) && text != nullptr)
-        result.assign(text, SysStringLen(text));
-    SysFreeString(text);
+    if (SUCCEEDED(get(text.Put())) && text)
+        result.assign(text.Get(), SysStringLen(text.Get()));
     return result;
 }
 } // namespace
@@ -28,7 +28,7 @@ template <typename Getter> std::wstring ReadInfoText(Getter get)
 void WINAPI CComErrorTranslator::Translator(HRESULT code, IErrorInfo* info)
 {
     // Takes over the caller's reference: released when this frame unwinds.
-    const _com_error error(code, info, false);
+    const _com_error error(code, info, /*addRef=*/false);
     const unsigned int value = static_cast<unsigned int>(code);
     wchar_t codeText[32];
     _snwprintf(codeText, 32, L"0x%08X (%u)", value, value);

@@ -2,10 +2,9 @@
 
 #include "ProductLocale.h"
 #include "TextUtils.h"
+#include "UniqueResource.h"
 
 #include <windows.h>
-
-#include <memory>
 
 namespace QvBase
 {
@@ -15,31 +14,19 @@ constexpr int kInsertCount = 10;
 // The name buffer the lookup copies the module name into.
 constexpr size_t kModuleNameChars = 41;
 
-struct ModuleFree
-{
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using ModuleHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree>;
-
-struct LocalMemoryFree
-{
-    void operator()(wchar_t* text) const { LocalFree(text); }
-};
-using LocalText = std::unique_ptr<wchar_t, LocalMemoryFree>;
-
 bool InRange(unsigned int code, unsigned int first, unsigned int last)
 {
     return code >= first && code <= last;
 }
 
-ModuleHandle LoadMessageModule(unsigned int code)
+CUniqueModule LoadMessageModule(unsigned int code)
 {
     const wchar_t* name = MessageModuleFor(code);
     if (name == nullptr)
-        return nullptr;
+        return CUniqueModule();
     wchar_t buffer[kModuleNameChars] = {};
     lstrcpynW(buffer, name, static_cast<int>(kModuleNameChars));
-    return ModuleHandle(LoadLibraryExW(buffer, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    return CUniqueModule(LoadLibraryExW(buffer, nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }
 
 bool FormatFrom(HMODULE module, unsigned int code, DWORD language, const DWORD_PTR* arguments,
@@ -52,7 +39,7 @@ bool FormatFrom(HMODULE module, unsigned int code, DWORD language, const DWORD_P
     const DWORD length =
         FormatMessageW(flags, module, code, language, reinterpret_cast<wchar_t*>(&raw), 0,
                        reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(arguments)));
-    LocalText owned(raw);
+    const CUniqueLocal owned(raw);
     if (length == 0 || raw == nullptr)
         return false;
     text.assign(raw, length);
@@ -63,10 +50,10 @@ std::wstring Describe(unsigned int code, const DWORD_PTR* arguments)
 {
     // Read first: everything below may change the thread's last error.
     const unsigned int lookup = code == 0xFFFFFFFFu ? GetLastError() : code;
-    const ModuleHandle module = LoadMessageModule(lookup);
+    const CUniqueModule module = LoadMessageModule(lookup);
     std::wstring text;
-    if (FormatFrom(module.get(), lookup, GetProductLangId(), arguments, text) ||
-        FormatFrom(module.get(), lookup, 0, arguments, text))
+    if (FormatFrom(module.Get(), lookup, GetProductLangId(), arguments, text) ||
+        FormatFrom(module.Get(), lookup, 0, arguments, text))
     {
         return CleanMessageText(std::move(text));
     }

@@ -16,7 +16,7 @@ std::atomic<int>& InstallLibTraceDepth()
 
 CFuncTraceContextBase::CFuncTraceContextBase(CQvTrace& sink, std::atomic<int>& depth,
                                              const wchar_t* function)
-    : CTracePrefix(&sink, nullptr, 0), depth(depth)
+    : CTracePrefix(&sink, /*text=*/nullptr, /*tag=*/0), depth(depth)
 {
     try
     {

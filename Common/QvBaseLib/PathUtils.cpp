@@ -28,7 +28,7 @@ std::wstring ProgramFilesFolder()
 {
     CRegistryKey key(CRegistryKey::RootLocalMachine);
     std::wstring folder;
-    if (key.OpenSub(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", false, 0x20019) ==
+    if (key.OpenSub(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", /*create=*/false, KEY_READ) ==
         ERROR_SUCCESS)
         key.GetString(L"ProgramFilesDir", folder, std::wstring());
     return folder;

@@ -9,7 +9,7 @@ namespace
 {
 constexpr DWORD kLocaleChars = 6; // "es-ES" and its terminator
 constexpr DWORD kValueChars = 16;
-constexpr REGSAM kReadAccess = 0x20119; // KEY_READ | KEY_WOW64_64KEY
+constexpr REGSAM kReadAccess = KEY_READ | KEY_WOW64_64KEY;
 constexpr DWORD kDefaultLanguage = 1049;
 
 using OpenKeyFunction = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
@@ -54,10 +54,7 @@ LONG CloseKey(HKEY key)
 class CProductKey
 {
 public:
-    LONG Open()
-    {
-        return OpenKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Dravisk\\Quorvel", kReadAccess, &key);
-    }
+    LONG Open() { return OpenKey(HKEY_LOCAL_MACHINE, kProductKey, kReadAccess, &key); }
     HKEY Get() const { return key; }
     ~CProductKey()
     {

@@ -4,6 +4,9 @@
 
 namespace QvBase
 {
+// The product's key under HKEY_LOCAL_MACHINE.
+constexpr const wchar_t* kProductKey = L"SOFTWARE\\Dravisk\\Quorvel";
+
 // The product's locale name ("es-ES") from the value "ProductLocale" of
 // HKLM\SOFTWARE\Dravisk\Quorvel. On entry *size is the buffer's length in
 // characters; on success or 122 it is set to 6 (five characters and the

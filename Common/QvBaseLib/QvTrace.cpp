@@ -7,7 +7,24 @@ namespace QvBase
 namespace
 {
 const std::atomic<unsigned int> kNoMask{0};
+
+// Every call into the implementation: none without one, the thread's last
+// error kept, nothing thrown. False when it did not run or failed.
+template <typename Call> bool CallImpl(const std::unique_ptr<CTraceImpl>& impl, Call call)
+{
+    if (!impl)
+        return false;
+    CLastErrorKeeper keep;
+    try
+    {
+        return call(*impl);
+    }
+    catch (...)
+    {
+        return false;
+    }
 }
+} // namespace
 
 CQvTrace::CQvTrace(const wchar_t* name) : enableMask(&kNoMask), paramsMask(&kNoMask)
 {
@@ -43,60 +60,38 @@ void CQvTrace::TraceW(unsigned int level, const wchar_t* format, ...)
 
 void CQvTrace::TraceVA(unsigned int level, const char* format, va_list args)
 {
-    if (!impl)
-        return;
-    CLastErrorKeeper keep;
-    try
-    {
-        impl->TraceVA(level, format, args);
-    }
-    catch (...)
-    {
-    }
+    CallImpl(impl,
+             [&](CTraceImpl& sink)
+             {
+                 sink.TraceVA(level, format, args);
+                 return true;
+             });
 }
 
 void CQvTrace::TraceVW(unsigned int level, const wchar_t* format, va_list args)
 {
-    if (!impl)
-        return;
-    CLastErrorKeeper keep;
-    try
-    {
-        impl->TraceVW(level, format, args);
-    }
-    catch (...)
-    {
-    }
+    CallImpl(impl,
+             [&](CTraceImpl& sink)
+             {
+                 sink.TraceVW(level, format, args);
+                 return true;
+             });
 }
 
 void CQvTrace::TraceDump(unsigned int level, const wchar_t* title, const void* data,
                          unsigned int size, unsigned int flags)
 {
-    if (!impl)
-        return;
-    CLastErrorKeeper keep;
-    try
-    {
-        impl->TraceDump(level, title, data, size, flags);
-    }
-    catch (...)
-    {
-    }
+    CallImpl(impl,
+             [&](CTraceImpl& sink)
+             {
+                 sink.TraceDump(level, title, data, size, flags);
+                 return true;
+             });
 }
 
 bool CQvTrace::Reload()
 {
-    if (!impl)
-        return false;
-    CLastErrorKeeper keep;
-    try
-    {
-        return impl->Reload();
-    }
-    catch (...)
-    {
-        return false;
-    }
+    return CallImpl(impl, [](CTraceImpl& sink) { return sink.Reload(); });
 }
 
 bool CQvTrace::IsContextLevel(unsigned int value)

@@ -12,6 +12,9 @@ namespace QvBase
 {
 class CTraceImpl;
 
+// The key an administrator configures tracing under (HKEY_LOCAL_MACHINE).
+constexpr const wchar_t* kTraceKeyPath = L"SYSTEM\\CurrentControlSet\\Services\\QvTrace\\Trace";
+
 // Trace sink interface. Slot order matters: other modules call through it.
 struct ITrace
 {

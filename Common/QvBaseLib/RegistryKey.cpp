@@ -66,6 +66,7 @@ int CRegistryKey::OnError(LONG, int, const std::wstring&)
 void CRegistryKey::SetCreationSecurity(PSECURITY_DESCRIPTOR descriptor, bool inherit)
 {
     FreeSecurity();
+    securityDescriptor.Reset(descriptor);
     security.nLength = descriptor != nullptr ? sizeof(security) : 0;
     security.lpSecurityDescriptor = descriptor;
     security.bInheritHandle = inherit ? TRUE : FALSE;
@@ -73,8 +74,7 @@ void CRegistryKey::SetCreationSecurity(PSECURITY_DESCRIPTOR descriptor, bool inh
 
 void CRegistryKey::FreeSecurity()
 {
-    if (security.lpSecurityDescriptor != nullptr)
-        LocalFree(security.lpSecurityDescriptor);
+    securityDescriptor.Reset();
     security = SECURITY_ATTRIBUTES{};
 }
 

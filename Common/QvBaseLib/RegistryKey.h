@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UniqueResource.h"
+
 #include <windows.h>
 
 #include <string>
@@ -7,6 +9,9 @@
 
 namespace QvBase
 {
+// Read and write access to a key (0x2001F).
+constexpr REGSAM kKeyReadWrite = KEY_READ | KEY_WRITE;
+
 // One registry value as read or written raw.
 struct CRegistryValue
 {
@@ -86,6 +91,7 @@ private:
     void FreeSecurity();
 
     HKEY key = nullptr;
+    CUniqueLocal securityDescriptor;
     SECURITY_ATTRIBUTES security = {};
     std::wstring path;
 };

@@ -2,6 +2,7 @@
 
 #include "TraceLogFile.h"
 #include "TraceText.h"
+#include "UniqueResource.h"
 
 namespace QvBase
 {
@@ -15,49 +16,33 @@ static_assert(sizeof kLogSeparator - 1 == 74, "the separator line is 74 bytes");
 constexpr char kBreakNotice[] =
     "W> A break is requested after last output, but ommitted in release.\n";
 
-// Owns an open registry key.
-class CTraceKey
+CUniqueKey OpenForQuery(HKEY parent, const wchar_t* path)
 {
-public:
-    CTraceKey(HKEY parent, const wchar_t* path)
-    {
-        if (RegOpenKeyExW(parent, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-            key = nullptr;
-    }
-    ~CTraceKey()
-    {
-        if (key != nullptr)
-            RegCloseKey(key);
-    }
-    CTraceKey(const CTraceKey&) = delete;
-    CTraceKey& operator=(const CTraceKey&) = delete;
+    CUniqueKey key;
+    if (RegOpenKeyExW(parent, path, /*options=*/0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
+        key.Reset();
+    return key;
+}
 
-    bool IsOpen() const { return key != nullptr; }
-    HKEY Get() const { return key; }
+// Four bytes, whatever the stored type; a missing value leaves the target.
+void ReadNumber(const CUniqueKey& key, const wchar_t* name, unsigned int& target)
+{
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExW(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                         &size) == ERROR_SUCCESS)
+        target = value;
+}
 
-    // Four bytes, whatever the stored type; a missing value leaves the target.
-    void ReadNumber(const wchar_t* name, unsigned int& target) const
-    {
-        DWORD value = 0;
-        DWORD size = sizeof value;
-        if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
-            ERROR_SUCCESS)
-            target = value;
-    }
-
-    std::wstring ReadText(const wchar_t* name) const
-    {
-        wchar_t buffer[520] = {};
-        DWORD size = sizeof buffer - sizeof(wchar_t);
-        if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
-            ERROR_SUCCESS)
-            return std::wstring();
-        return buffer;
-    }
-
-private:
-    HKEY key = nullptr;
-};
+std::wstring ReadText(const CUniqueKey& key, const wchar_t* name)
+{
+    wchar_t buffer[520] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    if (RegQueryValueExW(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                         &size) != ERROR_SUCCESS)
+        return std::wstring();
+    return buffer;
+}
 
 using OutputFunction = void(WINAPI*)(const char*);
 
@@ -81,12 +66,11 @@ void WriteAll(HANDLE file, const std::string& bytes)
 
 void AppendToFile(const std::wstring& path, const std::string& bytes, bool truncate)
 {
-    const HANDLE file = OpenTraceLogFile(path, truncate);
-    if (file == INVALID_HANDLE_VALUE)
+    const CUniqueFileHandle file(OpenTraceLogFile(path, truncate));
+    if (!file)
         return;
     if (!bytes.empty())
-        WriteAll(file, bytes);
-    CloseHandle(file);
+        WriteAll(file.Get(), bytes);
 }
 
 DWORD CurrentSession()
@@ -113,35 +97,35 @@ CTraceImpl::~CTraceImpl()
 
 bool CTraceImpl::Reload()
 {
-    const CTraceKey trace(HKEY_LOCAL_MACHINE, kTraceKeyPath);
-    if (!trace.IsOpen())
+    const CUniqueKey trace = OpenForQuery(HKEY_LOCAL_MACHINE, kTraceKeyPath);
+    if (!trace)
         return false;
 
     unsigned int enable = 0, params = 0, common = 0, context = 0xFFFFFFFF;
     std::wstring commonFileName;
-    trace.ReadNumber(L"EnableMask", enable);
-    trace.ReadNumber(L"ParamsMask", params);
-    trace.ReadNumber(L"CommonFileFlag", common);
-    const CTraceKey own(trace.Get(), config.name.c_str());
-    if (own.IsOpen())
+    ReadNumber(trace, L"EnableMask", enable);
+    ReadNumber(trace, L"ParamsMask", params);
+    ReadNumber(trace, L"CommonFileFlag", common);
+    const CUniqueKey own = OpenForQuery(trace.Get(), config.name.c_str());
+    if (own)
     {
-        own.ReadNumber(L"EnableMask", enable);
-        own.ReadNumber(L"ParamsMask", params);
-        own.ReadNumber(L"CommonFileFlag", common);
-        own.ReadNumber(L"ContextMask", context);
+        ReadNumber(own, L"EnableMask", enable);
+        ReadNumber(own, L"ParamsMask", params);
+        ReadNumber(own, L"CommonFileFlag", common);
+        ReadNumber(own, L"ContextMask", context);
         if (common != 0)
-            commonFileName = own.ReadText(L"CommonFileName");
+            commonFileName = ReadText(own, L"CommonFileName");
     }
-    trace.ReadNumber(L"ForceEnableMask", enable);
-    trace.ReadNumber(L"ForceParamsMask", params);
-    trace.ReadNumber(L"ForceCommonFileFlag", common);
+    ReadNumber(trace, L"ForceEnableMask", enable);
+    ReadNumber(trace, L"ForceParamsMask", params);
+    ReadNumber(trace, L"ForceCommonFileFlag", common);
     unsigned int disableContext = 0;
-    trace.ReadNumber(L"DisableContextFlag", disableContext);
+    ReadNumber(trace, L"DisableContextFlag", disableContext);
     if (disableContext != 0)
         context = 0xFFFFFFFF;
 
     config.logPath =
-        TraceLogPath(config.name, common, commonFileName, trace.ReadText(L"TracePath"));
+        TraceLogPath(config.name, common, commonFileName, ReadText(trace, L"TracePath"));
     config.enableMask.exchange(enable);
     config.paramsMask.exchange(params);
     config.contextMask.exchange(context);
@@ -227,7 +211,7 @@ void CTraceImpl::WriteLine(unsigned int level, const std::string& message)
     if (params & TraceToDebugger)
         DebuggerOutput()(line.c_str());
     if (params & TraceToFile)
-        AppendToFile(config.logPath, line, false);
+        AppendToFile(config.logPath, line, /*truncate=*/false);
     if ((params & TraceToConsole) && console != INVALID_HANDLE_VALUE && console != nullptr)
     {
         DWORD written = 0;

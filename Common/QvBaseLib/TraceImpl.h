@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QvTrace.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -23,9 +25,6 @@ enum TraceParams : unsigned int
     TraceSession = 0x4000,
     TraceSinkName = 0x8000,
 };
-
-// The key an administrator configures tracing under (HKEY_LOCAL_MACHINE).
-constexpr const wchar_t* kTraceKeyPath = L"SYSTEM\\CurrentControlSet\\Services\\QvTrace\\Trace";
 
 // Configuration of one sink as read from the registry.
 struct TraceConfig

@@ -214,7 +214,7 @@ TEST_F(TraceEngineMachine, TwoThreadsWriteWholeLines)
     // seeks to the end and then writes: two handles racing overwrite parts of
     // each other's lines (seen here: up to a quarter of the lines, and torn
     // ones), so under Wine the lines are only counted.
-    if (!QvTest::IsWine())
+    if (!QvTest::RunsUnderWine())
     {
         EXPECT_EQ(log.size(), covered);
         EXPECT_EQ(400u, count);

@@ -4,7 +4,7 @@
 
 namespace QvBase
 {
-CLibTracePrefix::CLibTracePrefix() : CTracePrefix(&InstallLibTrace(), nullptr, 0)
+CLibTracePrefix::CLibTracePrefix() : CTracePrefix(&InstallLibTrace(), /*text=*/nullptr, /*tag=*/0)
 {
     SetIndent(InstallLibTraceDepth().load(), L' ');
 }

@@ -1,5 +1,7 @@
 #include "TraceLogFile.h"
 
+#include "UniqueResource.h"
+
 #include <sddl.h>
 
 namespace QvBase
@@ -23,16 +25,15 @@ public:
     {
         attributes.nLength = sizeof(attributes);
         attributes.bInheritHandle = TRUE;
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            kLogDirectorySddl, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr);
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(kLogDirectorySddl, SDDL_REVISION_1,
+                                                             descriptor.Put(), nullptr);
+        attributes.lpSecurityDescriptor = descriptor.Get();
     }
-    ~CLogDirectorySecurity() { LocalFree(attributes.lpSecurityDescriptor); }
-    CLogDirectorySecurity(const CLogDirectorySecurity&) = delete;
-    CLogDirectorySecurity& operator=(const CLogDirectorySecurity&) = delete;
 
     SECURITY_ATTRIBUTES* Get() { return &attributes; }
 
 private:
+    CUniqueLocal descriptor;
     SECURITY_ATTRIBUTES attributes = {};
 };
 

@@ -191,7 +191,7 @@ void CWin32Event::Create_Ex(bool initialState, const wchar_t* eventName,
 DWORD CWin32Event::Open(const wchar_t* eventName, DWORD access)
 {
     Close();
-    handle = OpenEventW(access, FALSE, eventName);
+    handle = OpenEventW(access, /*inheritHandle=*/FALSE, eventName);
     if (handle == nullptr)
         return GetLastError();
     name = eventName != nullptr ? eventName : L"";

@@ -1,5 +1,7 @@
 #include "Win32Objects.h"
 
+#include "UniqueResource.h"
+
 #include "qvexception.h"
 #include "TraceConfig.h"
 
@@ -99,7 +101,8 @@ TEST(Win32EventMachine, CreateOpenSetResetAndErrors)
               missing.Open(L"Global\\QvTest.NoSuchEvent", EVENT_ALL_ACCESS));
 
     // A mutex holds the name: an event cannot be made under it.
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Global\\QvTest.Win32EventTaken");
+    const QvBase::CUniqueHandle mutex(
+        CreateMutexW(nullptr, /*initialOwner=*/FALSE, L"Global\\QvTest.Win32EventTaken"));
     CWin32Event clash(true);
     const std::wstring dump =
         DumpOfRaised([&] { clash.Create_Ex(false, L"Global\\QvTest.Win32EventTaken", nullptr); });
@@ -107,7 +110,6 @@ TEST(Win32EventMachine, CreateOpenSetResetAndErrors)
     EXPECT_NE(std::wstring::npos, dump.find(L"File: Common/QvBaseLib/Win32Objects\r\n"));
     EXPECT_NE(std::wstring::npos, dump.find(L"Function: QvBase::CWin32Event::Create_Ex\r\n"));
     EXPECT_NE(std::wstring::npos, dump.find(L"Line: 593\r\n"));
-    CloseHandle(mutex);
 }
 
 TEST(Win32Process, NeverStartedProcess)

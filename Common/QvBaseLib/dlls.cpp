@@ -21,25 +21,23 @@ CDll::~CDll()
 
 void CDll::Load(const wchar_t* modulePath)
 {
-    if (module != nullptr)
+    QV_FUNCTION_NAME(L"QvBase::CDll::Load");
+    if (module)
         return;
-    module = LoadLibraryW(modulePath);
-    if (module == nullptr)
+    module.Reset(LoadLibraryW(modulePath));
+    if (!module)
     {
         const DWORD code = GetLastError();
         const std::wstring shownPath = modulePath != nullptr ? modulePath : L"";
-        QV_THROW(kErrorModuleLoad, L"QvBase::CDll::Load", shownPath.c_str(),
-                 SystemCodeText(code).c_str(), DescribeError(code).c_str());
+        QV_RAISE(kErrorModuleLoad, shownPath.c_str(), SystemCodeText(code).c_str(),
+                 DescribeError(code).c_str());
     }
     path = modulePath;
 }
 
 void CDll::Free()
 {
-    if (module == nullptr)
-        return;
-    FreeLibrary(module);
-    module = nullptr;
+    module.Reset();
 }
 
 FARPROC ResolveExport(const CDll& dll, const char* exportName, const std::wstring& function)
@@ -54,18 +52,10 @@ FARPROC ResolveExport(const CDll& dll, const char* exportName, const std::wstrin
 
 CDynamicLibrary2::CDynamicLibrary2(const wchar_t* path, unsigned int errorCode)
 {
-    module = LoadLibraryW(path);
-    if (module == nullptr)
-        QV_THROW(errorCode, L"QvBase::CDynamicLibrary2::CDynamicLibrary2");
-}
-
-CDynamicLibrary2::~CDynamicLibrary2()
-{
-    if (module == nullptr)
-        return;
-    const DWORD lastError = GetLastError();
-    FreeLibrary(module);
-    SetLastError(lastError);
+    QV_FUNCTION_NAME(L"QvBase::CDynamicLibrary2::CDynamicLibrary2");
+    module.Reset(LoadLibraryW(path));
+    if (!module)
+        QV_RAISE(errorCode);
 }
 
 FARPROC FindExport(HMODULE module, const char* exportName)

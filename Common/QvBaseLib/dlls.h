@@ -2,6 +2,8 @@
 
 // Run-time binding of modules and their exports. Every failure raises
 // QvBase::CQvError with a fixed code and inserts naming the module or export.
+#include "UniqueResource.h"
+
 #include <windows.h>
 
 #include <string>
@@ -13,30 +15,10 @@ constexpr unsigned int kErrorModuleExport = 0xE6000003;
 constexpr unsigned int kErrorServiceApiExport = 0xE6010032;
 
 // How an export's function type is spelt in error reports: as a template
-// argument and as the type named by a conversion operator. Specialise it for
-// every function type bound by CDllCall or TFunctionCall3.
+// argument and as the type named by a conversion operator. Specialise it
+// beside the binding of each function type bound by CDllCall or
+// TFunctionCall3.
 template <typename F> struct TFunctionTypeName;
-
-template <> struct TFunctionTypeName<int (*)(unsigned long, const wchar_t*)>
-{
-    static constexpr const wchar_t* kArgument = L"int (__cdecl*)(unsigned long,wchar_t const *)";
-    static constexpr const wchar_t* kOperator = L"int (__cdecl *)(unsigned long,const wchar_t *)";
-};
-template <> struct TFunctionTypeName<int (*)(unsigned long*, unsigned long*)>
-{
-    static constexpr const wchar_t* kArgument = L"int (__cdecl*)(unsigned long *,unsigned long *)";
-    static constexpr const wchar_t* kOperator = L"int (__cdecl *)(unsigned long *,unsigned long *)";
-};
-template <> struct TFunctionTypeName<int (*)(unsigned long*)>
-{
-    static constexpr const wchar_t* kArgument = L"int (__cdecl*)(unsigned long *)";
-    static constexpr const wchar_t* kOperator = L"int (__cdecl *)(unsigned long *)";
-};
-template <> struct TFunctionTypeName<unsigned long (*)(void*)>
-{
-    static constexpr const wchar_t* kArgument = L"unsigned long (__cdecl*)(void *)";
-    static constexpr const wchar_t* kOperator = L"unsigned long (__cdecl *)(void *)";
-};
 
 // One loaded module.
 class CDll
@@ -51,12 +33,12 @@ public:
     // path is kept only when the load succeeds. Raises kErrorModuleLoad.
     void Load(const wchar_t* path);
     void Free();
-    bool IsLoaded() const { return module != nullptr; }
-    HMODULE Handle() const { return module; }
+    bool IsLoaded() const { return module.IsValid(); }
+    HMODULE Handle() const { return module.Get(); }
     const std::wstring& Path() const { return path; }
 
 private:
-    HMODULE module = nullptr;
+    CUniqueModule module;
     std::wstring path;
 };
 
@@ -101,15 +83,14 @@ class CDynamicLibrary2
 public:
     // Raises errorCode, the caller's, when the module cannot be loaded.
     CDynamicLibrary2(const wchar_t* path, unsigned int errorCode);
-    // Unloads the module and leaves the thread's last-error value as it was.
-    ~CDynamicLibrary2();
     CDynamicLibrary2(const CDynamicLibrary2&) = delete;
     CDynamicLibrary2& operator=(const CDynamicLibrary2&) = delete;
 
-    HMODULE Handle() const { return module; }
+    HMODULE Handle() const { return module.Get(); }
 
 private:
-    HMODULE module = nullptr;
+    // Unloading leaves the thread's last-error value as it was.
+    CUniqueModule module;
 };
 
 // The export's address, or null; raises nothing.

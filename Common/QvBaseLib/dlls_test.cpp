@@ -9,6 +9,21 @@
 #include <functional>
 #include <string>
 
+// The test module's export types as error reports spell them.
+namespace QvBase
+{
+template <> struct TFunctionTypeName<int (*)(unsigned long*)>
+{
+    static constexpr const wchar_t* kArgument = L"int (__cdecl*)(unsigned long *)";
+    static constexpr const wchar_t* kOperator = L"int (__cdecl *)(unsigned long *)";
+};
+template <> struct TFunctionTypeName<unsigned long (*)(void*)>
+{
+    static constexpr const wchar_t* kArgument = L"unsigned long (__cdecl*)(void *)";
+    static constexpr const wchar_t* kOperator = L"unsigned long (__cdecl *)(void *)";
+};
+} // namespace QvBase
+
 namespace
 {
 using QvBase::CQvError;
@@ -108,8 +123,8 @@ TEST(DllCall, ResolvesTheExportAtOnceAndFreesOnRequest)
 
 TEST(DllCall, MissingExportRaisesAndUnloadsTheModuleAgain)
 {
-    const RaisedError error = Catch(
-        [] { QvBase::CDllCall<StoreFunction> call(ModulePath().c_str(), "QvTestMissing"); });
+    const RaisedError error =
+        Catch([] { QvBase::CDllCall<StoreFunction> call(ModulePath().c_str(), "QvTestMissing"); });
     ASSERT_TRUE(error.raised);
     EXPECT_EQ(0xE6000003u, error.code);
     EXPECT_EQ(L"QvBase::CDllCall<int (__cdecl*)(unsigned long *)>::Load", error.function);

@@ -4,6 +4,7 @@
 #include "ProcessRunner.h"
 #include "TestDistribution.h"
 #include "MsiState.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +15,8 @@ namespace
 {
 using QvTest::CEngineReport;
 using QvTest::CTestDistribution;
+using QvTest::TempPath;
 using Report = std::map<std::wstring, std::wstring>;
-
-std::wstring TempPath(const wchar_t* name)
-{
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    return std::wstring(temp) + name;
-}
 
 // Message boxes of the run are read and dismissed by the runner.
 QvTest::ProcessResult RunSetupProcessIn(const CTestDistribution& dist,
@@ -150,10 +145,9 @@ class EngineMissingMachine : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const wchar_t* code : {L"{C874FB5A-1C85-460A-A4A9-CBCC3FAE7880}",
-                                    L"{529D20E8-132A-4F1A-A25F-9211B8C943AC}",
-                                    L"{7D75664A-6C04-424C-82A1-EE88913E5F16}",
-                                    L"{01FAEC41-B3BC-44F4-B185-5E8475AEB855}"})
+        for (const wchar_t* code :
+             {L"{C874FB5A-1C85-460A-A4A9-CBCC3FAE7880}", L"{529D20E8-132A-4F1A-A25F-9211B8C943AC}",
+              L"{7D75664A-6C04-424C-82A1-EE88913E5F16}", L"{01FAEC41-B3BC-44F4-B185-5E8475AEB855}"})
             msi.AddProduct(code);
     }
     QvTest::CMsiState msi;
@@ -171,9 +165,9 @@ TEST_F(EngineMissingMachine, InteractiveRunShowsTheModuleLoadError)
     const QvTest::ProcessResult r = RunSetupProcessIn(dist, L"");
     EXPECT_EQ(0xE6000002u, r.exitCode);
     ASSERT_EQ(1u, r.messageBoxes.size());
-    EXPECT_EQ(L"Quorvel", r.messageBoxTitles[0]);
-    EXPECT_EQ(L"Quorvel", r.messageBoxOwners[0]) << "owned by the start-up window";
-    EXPECT_NE(std::wstring::npos, r.messageBoxes[0].find(L"QvInstMain.dll"));
+    EXPECT_EQ(L"Quorvel", r.messageBoxes[0].title);
+    EXPECT_EQ(L"Quorvel", r.messageBoxes[0].owner) << "owned by the start-up window";
+    EXPECT_NE(std::wstring::npos, r.messageBoxes[0].text.find(L"QvInstMain.dll"));
 }
 
 // The interactive context carries the start-up window and the distribution
@@ -184,7 +178,9 @@ TEST(EngineInteractiveMachine, SourceRootIsThreeLevelsAboveTheProgram)
         GTEST_SKIP() << "C:\\dist exists and is not this test's";
     CTestDistribution dist(L"C:\\dist");
     CEngineReport report(TempPath(L"QvE2eInteractive.report.txt"));
-    ASSERT_EQ(0u, RunSetupIn(dist, L""));
+    const QvTest::ProcessResult run = RunSetupProcessIn(dist, L"");
+    ASSERT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.messageBoxes.empty()) << "a run that succeeds shows no message box";
     Report r = report.Read();
     EXPECT_EQ(L"0", r[L"Silent"]) << report.Text();
     EXPECT_EQ(L"present", r[L"Window"]);

@@ -12,13 +12,18 @@ const std::wstring kInstallKey = L"SOFTWARE\\velquist\\QvInstall";
 const std::wstring kFilterKey =
     L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Debug Print Filter";
 
-DWORD RunSetup(const std::wstring& arguments)
+QvTest::ProcessResult RunSetupProcess(const std::wstring& arguments)
 {
     const QvTest::ProcessResult r =
         QvTest::RunProcess(QvTest::BinDir() + L"QvSetup.exe", arguments);
     EXPECT_TRUE(r.started) << "start error " << r.startError;
     EXPECT_TRUE(r.finished);
-    return r.exitCode;
+    return r;
+}
+
+DWORD RunSetup(const std::wstring& arguments)
+{
+    return RunSetupProcess(arguments).exitCode;
 }
 
 class InstallTraceRunMachine : public ::testing::Test
@@ -47,10 +52,18 @@ protected:
 TEST_F(InstallTraceRunMachine, GroupPolicyRunBelowANewerVersionEndsWith1626)
 {
     QvTest::WriteString(HKEY_LOCAL_MACHINE, kInstallKey, L"version", L"6.0.0.0");
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FUNCTION_NOT_CALLED), RunSetup(L"/script /gp"));
-    EXPECT_TRUE(TraceWasSwitchedOn());
-    EXPECT_FALSE(QvTest::KeyExists(HKEY_LOCAL_MACHINE, kTraceKey));
-    EXPECT_EQ(1u, QvTest::RegQuery(L"\"HKLM\\" + kTraceKey + L"\"").exitCode);
+    // Interactive or not, the check ends the run quietly: no message box.
+    for (const wchar_t* arguments : {L"/script /gp", L"/gp"})
+    {
+        SCOPED_TRACE(arguments);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFilterKey.c_str());
+        const QvTest::ProcessResult r = RunSetupProcess(arguments);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_FUNCTION_NOT_CALLED), r.exitCode);
+        EXPECT_TRUE(r.messageBoxes.empty());
+        EXPECT_TRUE(TraceWasSwitchedOn());
+        EXPECT_FALSE(QvTest::KeyExists(HKEY_LOCAL_MACHINE, kTraceKey));
+        EXPECT_EQ(1u, QvTest::RegQuery(L"\"HKLM\\" + kTraceKey + L"\"").exitCode);
+    }
 }
 
 TEST_F(InstallTraceRunMachine, GroupPolicyRunOverTheSameVersionGoesOn)

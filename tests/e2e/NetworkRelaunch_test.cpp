@@ -5,6 +5,7 @@
 // prefix; UNC paths are covered by the unit tests of the path handling.
 #include "ProcessRunner.h"
 #include "TestDistribution.h"
+#include "TestFiles.h"
 #include "TraceConfig.h"
 
 #include <gtest/gtest.h>
@@ -14,25 +15,11 @@
 namespace
 {
 using QvTest::ReadFileBytes;
+using QvTest::TempPath;
 
-void CopyInto(const std::wstring& from, const std::wstring& to)
+std::string Narrow(const std::wstring& text)
 {
-    ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), FALSE)) << GetLastError();
-}
-
-void WriteText(const std::wstring& path, const char* text)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::wstring TempPath(const wchar_t* name)
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + name;
+    return std::string(text.begin(), text.end());
 }
 
 // A distribution on the share N:\QvRelaunch with the program, an engine and
@@ -42,40 +29,21 @@ class NetworkRelaunchMachine : public ::testing::Test
 protected:
     void SetUp() override
     {
-        config.SetText(nullptr, L"TracePath", logs.Path());
-        config.SetNumber(L"QvSetup", L"EnableMask", 6);
-        config.SetNumber(L"QvSetup", L"ParamsMask", 0x0101); // keep both runs' lines
-        ASSERT_TRUE(CreateDirectoryW(share.c_str(), nullptr) ||
-                    GetLastError() == ERROR_ALREADY_EXISTS);
-        CopyInto(QvTest::BinDir() + L"QvSetup.exe", share + L"\\QvSetup.exe");
-        CopyInto(QvTest::BinDir() + L"QvInstMain.dll", share + L"\\QvInstMain.dll");
-        for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
-        {
-            const std::wstring file = std::wstring(lang) + L"\\QvInstMain.dll.mui";
-            CreateDirectoryW((share + L"\\" + lang).c_str(), nullptr);
-            CopyInto(QvTest::BinDir() + file, share + L"\\" + file);
-        }
+        config.TraceSinkInto(L"QvSetup", logs.Path(), 0x0101); // keep both runs' lines
         // A script run reads its settings beside the program, on the share.
-        WriteText(share + L"\\QvInst.rsp", "[Common]\r\nInstalldir=C:\\Quorvel\r\n");
+        dist.WriteResponseFile(L"[Common]\r\nInstalldir=C:\\Quorvel\r\n");
     }
     void TearDown() override
     {
         // A copy started without "gp" runs on alone: let it end first.
         QvTest::WaitForProcessesToEnd(L"QvSetup.exe", 30000);
-        DeleteFileW((share + L"\\QvInst.rsp").c_str());
         for (const wchar_t* name : {L"QvSetup.exe", L"QvInstMain.dll"})
-        {
-            DeleteFileW((share + L"\\" + name).c_str());
             DeleteFileW(TempPath(name).c_str());
-        }
         for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
         {
-            DeleteFileW((share + L"\\" + lang + L"\\QvInstMain.dll.mui").c_str());
-            RemoveDirectoryW((share + L"\\" + lang).c_str());
-            DeleteFileW(TempPath((std::wstring(lang) + L"\\QvInstMain.dll.mui").c_str()).c_str());
+            DeleteFileW(TempPath(std::wstring(lang) + L"\\QvInstMain.dll.mui").c_str());
             RemoveDirectoryW(TempPath(lang).c_str());
         }
-        RemoveDirectoryW(share.c_str());
     }
 
     QvTest::ProcessResult RunFromShare(const std::wstring& arguments)
@@ -92,16 +60,12 @@ protected:
         return std::regex_search(log, m, banner) ? m[1].str() : std::string();
     }
 
-    const std::wstring share = L"N:\\QvRelaunch";
+    QvTest::CTestDistribution dist{L"N:\\QvRelaunch"};
+    const std::wstring share = dist.ProgramDir();
     QvTest::CTraceConfig config;
     QvTest::CTempDir logs{L"QvRelaunchLogs"};
     QvTest::CEngineReport report{logs / L"engine.txt"};
 };
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
 
 TEST_F(NetworkRelaunchMachine, WithGpTheParentReturnsTheCopysExitCode)
 {
@@ -109,7 +73,7 @@ TEST_F(NetworkRelaunchMachine, WithGpTheParentReturnsTheCopysExitCode)
     ASSERT_TRUE(parent.finished);
     EXPECT_NE(std::string::npos, Log().find("Run from network.\r\n"));
     // Two blanks after the closing quote; /lang:x stays behind.
-    EXPECT_EQ("/source:\"N:\\QvRelaunch\"  /script /gp", ChildBanner());
+    EXPECT_EQ("/source:\"" + Narrow(share) + "\"  /script /gp", ChildBanner());
     // The copy runs from the temporary directory: that is its local directory.
     std::wstring temp = TempPath(L"");
     temp.pop_back();
@@ -121,11 +85,11 @@ TEST_F(NetworkRelaunchMachine, WithGpTheParentReturnsTheCopysExitCode)
     // The copy reached the engine with the share as its source: a script
     // run's settings come from the response file there.
     EXPECT_EQ(0u, parent.exitCode);
-    EXPECT_EQ(L"N:\\QvRelaunch\\QvInst.rsp", report.Read()[L"ResponseFile"]) << report.Text();
+    EXPECT_EQ(share + L"\\QvInst.rsp", report.Read()[L"ResponseFile"]) << report.Text();
 
     // The same copy started by hand the same way ends the same way.
     const QvTest::ProcessResult direct =
-        QvTest::RunProcess(TempPath(L"QvSetup.exe"), L"/source:\"N:\\QvRelaunch\"  /script /gp");
+        QvTest::RunProcess(TempPath(L"QvSetup.exe"), L"/source:\"" + share + L"\"  /script /gp");
     EXPECT_EQ(direct.exitCode, parent.exitCode);
 }
 
@@ -136,7 +100,7 @@ TEST_F(NetworkRelaunchMachine, WithoutGpTheParentEndsAtOnceWithZero)
     EXPECT_EQ(0u, parent.exitCode);
     // The copy goes on alone.
     QvTest::WaitForProcessesToEnd(L"QvSetup.exe", 30000);
-    EXPECT_EQ("/source:\"N:\\QvRelaunch\"  /script /jcsf", ChildBanner());
+    EXPECT_EQ("/source:\"" + Narrow(share) + "\"  /script /jcsf", ChildBanner());
     EXPECT_EQ(L"1", report.Read()[L"Common.jcsf"]) << report.Text();
 }
 

@@ -2,9 +2,11 @@
 // engine: an unsupported system, and the start-up window answering while a
 // package runs.
 #include "ProcessRunner.h"
+#include "RedistStandIn.h"
 #include "RegistryState.h"
 #include "TestDistribution.h"
 #include "TraceConfig.h"
+#include "UniqueResource.h"
 
 #include <gtest/gtest.h>
 
@@ -15,31 +17,25 @@ namespace
 using QvTest::CTestDistribution;
 
 constexpr const wchar_t* kAppDefaults = L"Software\\Wine\\AppDefaults\\QvSetup.exe";
-constexpr const wchar_t* kStandInX64 = L"Software\\QvTest\\RedistStandIn\\vcredist_x64.exe";
 
 class RuntimeWorkerMachine : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        config.SetText(nullptr, L"TracePath", logs.Path());
-        config.SetNumber(L"QvSetup", L"EnableMask", 6);
-        config.SetNumber(L"QvSetup", L"ParamsMask", 0x0001);
-    }
+    void SetUp() override { config.TraceSinkInto(L"QvSetup", logs.Path()); }
     std::string Log() { return QvTest::ReadFileBytes(logs / L"QvSetup.log"); }
 
     QvTest::CTraceConfig config;
     QvTest::CTempDir logs{L"QvRuntimeWorkerLogs"};
     CTestDistribution dist{L"C:\\QvRuntimeWorkerDist"};
     QvTest::CKeyBackup appDefaults{HKEY_CURRENT_USER, kAppDefaults};
-    QvTest::CKeyBackup standIn{HKEY_CURRENT_USER, kStandInX64};
+    QvTest::CRedistStandIn standIn{L"vcredist_x64.exe"};
 };
 
 // Windows 8 without its update is not supported. Under Wine a program can be
 // shown another Windows version through its application defaults.
 TEST_F(RuntimeWorkerMachine, UnsupportedSystemEndsWith129)
 {
-    if (!QvTest::IsWine())
+    if (!QvTest::RunsUnderWine())
         GTEST_SKIP() << "the Windows version can be switched only under Wine";
     QvTest::WriteString(HKEY_CURRENT_USER, kAppDefaults, L"Version", L"win8");
 
@@ -56,9 +52,9 @@ TEST_F(RuntimeWorkerMachine, UnsupportedSystemEndsWith129)
     const QvTest::ProcessResult interactive = QvTest::RunProcess(dist.Setup(), L"");
     EXPECT_EQ(129u, interactive.exitCode);
     ASSERT_EQ(1u, interactive.messageBoxes.size());
-    EXPECT_EQ(0u,
-              interactive.messageBoxes[0].find(L"No se pudo instalar el componente.\r\n"
-                                               L"La versi\x00F3n actual del sistema operativo"));
+    EXPECT_EQ(
+        0u, interactive.messageBoxes[0].text.find(L"No se pudo instalar el componente.\r\n"
+                                                  L"La versi\x00F3n actual del sistema operativo"));
 }
 
 // Finds the start-up window of a process: a dialog captioned "Quorvel".
@@ -78,16 +74,31 @@ HWND FindStartupWindow(DWORD processId)
 TEST_F(RuntimeWorkerMachine, WindowAnswersWhileThePackageRuns)
 {
     const wchar_t* hold = L"Global\\QvTest.RuntimeHold";
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, hold);
-    QvTest::WriteString(HKEY_CURRENT_USER, kStandInX64, L"HoldEvent", hold);
+    const QvBase::CUniqueHandle release(
+        CreateEventW(nullptr, /*manualReset=*/TRUE, /*initialState=*/FALSE, hold));
+    ASSERT_TRUE(release);
+    standIn.HoldEvent(hold);
 
     QvTest::ProcessResult run;
     std::thread setup([&] { run = QvTest::RunProcess(dist.Setup(), L""); });
+    // Lets the package go and waits for the run, also when an assertion
+    // ends the test early.
+    struct CReleaseAtEnd
+    {
+        HANDLE event;
+        std::thread& thread;
+        ~CReleaseAtEnd()
+        {
+            SetEvent(event);
+            if (thread.joinable())
+                thread.join();
+        }
+    } releaseAtEnd{release.Get(), setup};
     DWORD runs = 0;
     for (int i = 0; i < 200 && runs == 0; ++i)
     {
         Sleep(50);
-        QvTest::ReadRawDword(HKEY_CURRENT_USER, kStandInX64, L"Runs", runs);
+        runs = standIn.Runs();
     }
     ASSERT_EQ(1u, runs) << "the package did not start";
 
@@ -102,9 +113,8 @@ TEST_F(RuntimeWorkerMachine, WindowAnswersWhileThePackageRuns)
     EXPECT_EQ(17, rect.left);
     EXPECT_EQ(23, rect.top);
 
-    SetEvent(release);
+    SetEvent(release.Get());
     setup.join();
-    CloseHandle(release);
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_TRUE(run.messageBoxes.empty());

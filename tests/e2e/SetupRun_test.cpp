@@ -1,6 +1,7 @@
 // End-to-end runs of QvSetup.exe as a process in the Wine prefix.
 #include "ProcessRunner.h"
 #include "TraceConfig.h"
+#include "UniqueResource.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,10 @@ DWORD RunSetup(const std::wstring& arguments)
 // which therefore exists).
 TEST(SingleInstanceMachine, EventPresentStopsTheRunWith1618)
 {
-    HANDLE event =
-        CreateEventW(nullptr, TRUE, FALSE, L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}");
-    ASSERT_NE(nullptr, event);
+    const QvBase::CUniqueHandle event(
+        CreateEventW(nullptr, /*manualReset=*/TRUE, /*initialState=*/FALSE,
+                     L"Global\\{3B9E6F20-8C41-4E7A-9D25-61F0A4C7B8E3}"));
+    ASSERT_TRUE(event);
     struct Case
     {
         const wchar_t* arguments;
@@ -41,11 +43,10 @@ TEST(SingleInstanceMachine, EventPresentStopsTheRunWith1618)
         ASSERT_EQ(c.boxes, r.messageBoxes.size());
         if (c.boxes != 0)
         {
-            EXPECT_EQ(L"Quorvel", r.messageBoxTitles[0]);
-            EXPECT_FALSE(r.messageBoxes[0].empty());
+            EXPECT_EQ(L"Quorvel", r.messageBoxes[0].title);
+            EXPECT_FALSE(r.messageBoxes[0].text.empty());
         }
     }
-    CloseHandle(event);
 }
 
 // With tracing configured, the run's start is in QvSetup.log: the entry
@@ -54,9 +55,7 @@ TEST(SetupTraceMachine, ConfiguredTraceKeyLogsTheStartOfTheRun)
 {
     QvTest::CTraceConfig config;
     QvTest::CTempDir dir(L"QvSetupTraceE2e");
-    config.SetText(nullptr, L"TracePath", dir.Path());
-    config.SetNumber(L"QvSetup", L"EnableMask", 6);
-    config.SetNumber(L"QvSetup", L"ParamsMask", 0x0001);
+    config.TraceSinkInto(L"QvSetup", dir.Path());
     RunSetup(L"/script /x:\"a b\"");
     const std::string log = QvTest::ReadFileBytes(dir / L"QvSetup.log");
     // The context opens the log, the account under which the run goes
@@ -68,7 +67,4 @@ TEST(SetupTraceMachine, ConfiguredTraceKeyLogsTheStartOfTheRun)
         << log;
     EXPECT_EQ("}\r\n", log.substr(log.size() - 3));
 }
-
-// An interactive run makes its start-up window before the guard; had the
-// window failed, the run would have ended with -1 instead.
 } // namespace

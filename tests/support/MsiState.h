@@ -2,6 +2,8 @@
 
 // Test helper: Windows Installer state of products, seeded in the registry
 // where msi.dll reads it, and removed again when the object ends.
+#include "RegistryState.h"
+
 #include <windows.h>
 
 #include <string>
@@ -40,35 +42,16 @@ public:
     {
         const std::wstring squished = Squish(productCode);
         const std::wstring product = L"Software\\Classes\\Installer\\Products\\" + squished;
-        SetString(product, L"ProductName", L"QvTest product");
+        WriteString(HKEY_LOCAL_MACHINE, product, L"ProductName", L"QvTest product");
         const std::wstring properties = L"Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\"
                                         L"UserData\\S-1-5-18\\Products\\" +
                                         squished;
-        SetDword(properties + L"\\InstallProperties", L"WindowsInstaller", 1);
+        WriteDword(HKEY_LOCAL_MACHINE, properties + L"\\InstallProperties", L"WindowsInstaller", 1);
         created.push_back(product);
         created.push_back(properties);
     }
 
 private:
-    static void SetString(const std::wstring& path, const wchar_t* name, const wchar_t* value)
-    {
-        HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr);
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                       static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-    }
-    static void SetDword(const std::wstring& path, const wchar_t* name, DWORD value)
-    {
-        HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr);
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                       sizeof value);
-        RegCloseKey(key);
-    }
-
     std::vector<std::wstring> created;
 };
 } // namespace QvTest

@@ -59,10 +59,10 @@ void DismissMessageBoxes(DWORD processId, ProcessResult& result)
     EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
     if (search.box == nullptr || !IsWindowVisible(search.box))
         return;
-    result.messageBoxes.push_back(WindowText(GetDlgItem(search.box, 0xFFFF)));
-    result.messageBoxTitles.push_back(WindowText(search.box));
     const HWND owner = GetWindow(search.box, GW_OWNER);
-    result.messageBoxOwners.push_back(owner != nullptr ? WindowText(owner) : std::wstring());
+    result.messageBoxes.push_back({WindowText(GetDlgItem(search.box, 0xFFFF)),
+                                   WindowText(search.box),
+                                   owner != nullptr ? WindowText(owner) : std::wstring()});
     PostMessageW(search.box, WM_COMMAND, IDOK, 0);
     // Give the box time to go before looking again.
     Sleep(100);

@@ -11,18 +11,23 @@ namespace QvTest
 // module of the build lies there.
 std::wstring BinDir();
 
+struct MessageBoxRecord
+{
+    std::wstring text;
+    std::wstring title;
+    // Caption of the box's owner window; empty for a box without owner.
+    std::wstring owner;
+};
+
 struct ProcessResult
 {
     bool started = false;
     bool finished = false;
     DWORD exitCode = 0; // the full 32-bit code
     DWORD startError = 0;
-    // Text and title of every message box the process showed; each was
-    // answered with OK so that the run could go on.
-    std::vector<std::wstring> messageBoxes;
-    std::vector<std::wstring> messageBoxTitles;
-    // Caption of each box's owner window; empty for a box without owner.
-    std::vector<std::wstring> messageBoxOwners;
+    // Every message box the process showed, in order; each was answered with
+    // OK so that the run could go on.
+    std::vector<MessageBoxRecord> messageBoxes;
 };
 
 // Starts "exe" with the argument text (the exe path is quoted in front of it),

@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 
 #include "ProcessRunner.h"
+#include "UniqueResource.h"
 
 #include <vector>
 
@@ -21,22 +22,41 @@ std::wstring BackupName(const std::wstring& path)
     return name;
 }
 
+QvBase::CUniqueKey OpenKey(HKEY root, const std::wstring& path, REGSAM access)
+{
+    QvBase::CUniqueKey key;
+    if (RegOpenKeyExW(root, path.c_str(), /*options=*/0, access, key.Put()) != ERROR_SUCCESS)
+        key.Reset();
+    return key;
+}
+
+QvBase::CUniqueKey CreateKey(HKEY root, const std::wstring& path)
+{
+    QvBase::CUniqueKey key;
+    if (RegCreateKeyExW(root, path.c_str(), /*reserved=*/0, nullptr, /*options=*/0, KEY_ALL_ACCESS,
+                        nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
+        key.Reset();
+    return key;
+}
+
+void SetValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type,
+              const void* data, size_t bytes)
+{
+    const QvBase::CUniqueKey key = CreateKey(root, path);
+    RegSetValueExW(key.Get(), name, /*reserved=*/0, type, static_cast<const BYTE*>(data),
+                   static_cast<DWORD>(bytes));
+}
 } // namespace
 
 CKeyBackup::CKeyBackup(HKEY rootKey, const std::wstring& keyPath)
     : root(rootKey), path(keyPath), backupPath(kBackupRoot + BackupName(keyPath))
 {
-    HKEY existing = nullptr;
-    existed = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &existing) == ERROR_SUCCESS;
+    const QvBase::CUniqueKey existing = OpenKey(root, path, KEY_READ);
+    existed = existing.IsValid();
     RegDeleteTreeW(HKEY_CURRENT_USER, backupPath.c_str());
     if (!existed)
         return;
-    HKEY backup = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, backupPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &backup, nullptr);
-    RegCopyTreeW(existing, nullptr, backup);
-    RegCloseKey(backup);
-    RegCloseKey(existing);
+    RegCopyTreeW(existing.Get(), nullptr, CreateKey(HKEY_CURRENT_USER, backupPath).Get());
 }
 
 CKeyBackup::~CKeyBackup()
@@ -44,39 +64,33 @@ CKeyBackup::~CKeyBackup()
     RegDeleteTreeW(root, path.c_str());
     if (!existed)
         return;
-    HKEY backup = nullptr, restored = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, backupPath.c_str(), 0, KEY_READ, &backup);
-    RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &restored, nullptr);
-    RegCopyTreeW(backup, nullptr, restored);
-    RegCloseKey(restored);
-    RegCloseKey(backup);
+    RegCopyTreeW(OpenKey(HKEY_CURRENT_USER, backupPath, KEY_READ).Get(), nullptr,
+                 CreateKey(root, path).Get());
     RegDeleteTreeW(HKEY_CURRENT_USER, backupPath.c_str());
 }
 
 bool ReadRawDword(HKEY root, const std::wstring& path, const wchar_t* name, DWORD& value)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    const QvBase::CUniqueKey key = OpenKey(root, path, KEY_QUERY_VALUE);
+    if (!key)
         return false;
     DWORD type = 0, size = sizeof(value);
     const LONG rc =
-        RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
+        RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     return rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value);
 }
 
 bool ReadRawString(HKEY root, const std::wstring& path, const wchar_t* name, std::wstring& value)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    const QvBase::CUniqueKey key = OpenKey(root, path, KEY_QUERY_VALUE);
+    if (!key)
         return false;
     DWORD type = 0, size = 0;
-    LONG rc = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
+    LONG rc = RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size);
     std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
     if (rc == ERROR_SUCCESS)
-        rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+        rc = RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
                               &size);
-    RegCloseKey(key);
     if (rc != ERROR_SUCCESS || type != REG_SZ)
         return false;
     value = text.data();
@@ -85,29 +99,23 @@ bool ReadRawString(HKEY root, const std::wstring& path, const wchar_t* name, std
 
 bool KeyExists(HKEY root, const std::wstring& path)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    return OpenKey(root, path, KEY_READ).IsValid();
+}
+
+void MakeKey(HKEY root, const std::wstring& path)
+{
+    CreateKey(root, path);
 }
 
 void WriteDword(HKEY root, const std::wstring& path, const wchar_t* name, DWORD value)
 {
-    HKEY key = nullptr;
-    RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
+    SetValue(root, path, name, REG_DWORD, &value, sizeof value);
 }
 
 void WriteString(HKEY root, const std::wstring& path, const wchar_t* name,
                  const std::wstring& value)
 {
-    HKEY key = nullptr;
-    RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    SetValue(root, path, name, REG_SZ, value.c_str(), (value.size() + 1) * sizeof(wchar_t));
 }
 
 RegQueryResult RegQuery(const std::wstring& arguments)

@@ -30,6 +30,8 @@ private:
 bool ReadRawDword(HKEY root, const std::wstring& path, const wchar_t* name, DWORD& value);
 bool ReadRawString(HKEY root, const std::wstring& path, const wchar_t* name, std::wstring& value);
 bool KeyExists(HKEY root, const std::wstring& path);
+// Creates the key (and the keys above it) unless it exists.
+void MakeKey(HKEY root, const std::wstring& path);
 
 void WriteDword(HKEY root, const std::wstring& path, const wchar_t* name, DWORD value);
 void WriteString(HKEY root, const std::wstring& path, const wchar_t* name,

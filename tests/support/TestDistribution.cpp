@@ -46,15 +46,7 @@ CTestDistribution::~CTestDistribution()
 
 void CTestDistribution::WriteResponseFile(const std::wstring& text) const
 {
-    const std::wstring path = programDir + L"\\QvInst.rsp";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    const std::wstring bytes = L"\xFEFF" + text;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size() * sizeof(wchar_t)), &written,
-              nullptr);
-    CloseHandle(file);
+    WriteUtf16File(programDir + L"\\QvInst.rsp", text);
 }
 
 CEngineReport::CEngineReport(const std::wstring& path) : path(path)

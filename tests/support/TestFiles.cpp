@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include "UniqueResource.h"
+
 #include <shellapi.h>
 
 namespace QvTest
@@ -22,24 +24,47 @@ void RemoveTree(const std::wstring& path)
 
 std::string ReadFileBytes(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const QvBase::CUniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                     OPEN_EXISTING, /*flags=*/0, nullptr));
+    if (!file)
         return std::string();
     std::string bytes;
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
         bytes.append(buffer, read);
-    CloseHandle(file);
     return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    const QvBase::CUniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, /*shareMode=*/0,
+                                                     nullptr, CREATE_ALWAYS, /*flags=*/0, nullptr));
+    DWORD written = 0;
+    return file &&
+           WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
+}
+
+bool WriteUtf16File(const std::wstring& path, const std::wstring& text)
+{
+    const std::wstring withMark = L"\xFEFF" + text;
+    return WriteFileBytes(path, std::string(reinterpret_cast<const char*>(withMark.data()),
+                                            withMark.size() * sizeof(wchar_t)));
+}
+
+std::wstring TempPath(const std::wstring& name)
+{
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    return std::wstring(temp) + name;
 }
 
 CTempDir::CTempDir(const std::wstring& name)
 {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    path = std::wstring(temp) + name;
+    path = TempPath(name);
     RemoveTree(path);
     CreateDirectoryW(path.c_str(), nullptr);
 }

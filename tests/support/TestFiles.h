@@ -9,10 +9,6 @@ namespace QvTest
 {
 // True when the test runs under Wine rather than Windows.
 bool RunsUnderWine();
-inline bool IsWine()
-{
-    return RunsUnderWine();
-}
 
 // Removes a folder with everything in it; a missing one is fine.
 void RemoveTree(const std::wstring& path);
@@ -20,6 +16,14 @@ void RemoveTree(const std::wstring& path);
 // The whole file, or nothing when it cannot be read. Reading shares writing,
 // so that a log still being written can be read.
 std::string ReadFileBytes(const std::wstring& path);
+
+// Makes the file hold exactly these bytes; false when it cannot be written.
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// Makes the file hold the text as UTF-16 with a byte-order mark, as the
+// profile functions read it.
+bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
+// The path of a name in the temporary directory.
+std::wstring TempPath(const std::wstring& name);
 
 inline bool FileExists(const std::wstring& path)
 {

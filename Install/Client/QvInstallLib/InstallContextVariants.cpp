@@ -14,18 +14,18 @@ constexpr size_t kPathChars = 520;
 CBaseContext::CBaseContext(std::wstring localeName)
 {
     SetLocaleName(localeName.c_str());
-    GetResponseFile()->SetWriteThrough(false);
+    GetResponseFile()->SetWriteThrough(/*on=*/false);
 }
 
 CSilentContext::CSilentContext(std::wstring localeName) : CBaseContext(std::move(localeName))
 {
-    SetSilent(true);
+    SetSilent(/*silent=*/true);
 }
 
 CRspContext::CRspContext(std::wstring localeName, std::wstring dir)
     : CSilentContext(std::move(localeName))
 {
-    SetSilent(true);
+    SetSilent(/*silent=*/true);
     const auto responseFile = GetResponseFile();
     responseFile->Load(QvBase::JoinPath(dir.c_str(), L"QvInst.rsp", L'\\').c_str());
     SetSource(responseFile->GetWellKnownValue(QvInstall::KeySource).c_str());
@@ -43,7 +43,7 @@ CInteractiveInstallContext::CInteractiveInstallContext(std::wstring localeName, 
                                                        HWND window)
     : CBaseContext(std::move(localeName))
 {
-    SetSilent(false);
+    SetSilent(/*silent=*/false);
     SetSource(dir.c_str());
     // PathCombineW also canonicalises; a failed combination leaves the root empty.
     QvBase::CBuffer<wchar_t> root(kPathChars);
@@ -51,5 +51,5 @@ CInteractiveInstallContext::CInteractiveInstallContext(std::wstring localeName, 
         root[0] = L'\0';
     SetSourceRoot(root.Get());
     SetWindow(window);
-    GetResponseFile()->SetWriteThrough(false);
+    GetResponseFile()->SetWriteThrough(/*on=*/false);
 }

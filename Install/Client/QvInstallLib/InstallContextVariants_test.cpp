@@ -10,17 +10,6 @@
 
 namespace
 {
-void WriteText(const std::wstring& path, const std::wstring& text)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    const std::wstring bytes = L"\xFEFF" + text;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size() * sizeof(wchar_t)), &written,
-              nullptr);
-    CloseHandle(file);
-}
-
 TEST(InteractiveInstallContext, SourceAsFoundRootThreeLevelsUpNothingLoaded)
 {
     HWND window = reinterpret_cast<HWND>(0x1234);
@@ -55,7 +44,8 @@ protected:
 
 TEST_F(SrvInstallContext, SilentWithSourceAndRootFromTheResponseFile)
 {
-    WriteText(dir / L"QvInst.rsp", L"[Common]\r\nSource=\\\\server\\share\\dist\r\n");
+    ASSERT_TRUE(QvTest::WriteUtf16File(dir / L"QvInst.rsp",
+                                       L"[Common]\r\nSource=\\\\server\\share\\dist\r\n"));
     CSrvInstallContext context(L"es-ES", dir.Path(), nullptr);
     EXPECT_TRUE(context.IsSilent());
     EXPECT_EQ(nullptr, context.GetWindow());
@@ -68,7 +58,8 @@ TEST_F(SrvInstallContext, SilentWithSourceAndRootFromTheResponseFile)
 
 TEST_F(SrvInstallContext, ResponseFileWithoutSourceGivesEmptySourceAndRoot)
 {
-    WriteText(dir / L"QvInst.rsp", L"[Common]\r\nInstalldir=C:\\Quorvel\r\n");
+    ASSERT_TRUE(
+        QvTest::WriteUtf16File(dir / L"QvInst.rsp", L"[Common]\r\nInstalldir=C:\\Quorvel\r\n"));
     CSrvInstallContext context(L"es-ES", dir.Path(), nullptr);
     EXPECT_EQ(L"", context.GetSource());
     EXPECT_EQ(L"", context.GetSourceRoot());

@@ -3,7 +3,7 @@
 #include "LogDirectory.h"
 #include "RegistryKey.h"
 #include "TextUtils.h"
-#include "TraceImpl.h"
+#include "QvTrace.h"
 #include "TraceLineScope.h"
 #include "TraceSettings.h"
 
@@ -28,7 +28,7 @@ bool IsTraceKeyEnabled()
 void CopyOldTraceKey(CRegistryKey& oldKey)
 {
     CRegistryKey traceKey(CRegistryKey::RootLocalMachine);
-    const LONG rc = traceKey.OpenSub(QvBase::kTraceKeyPath, true, 0x2001F);
+    const LONG rc = traceKey.OpenSub(QvBase::kTraceKeyPath, /*create=*/true, QvBase::kKeyReadWrite);
     if (rc != ERROR_SUCCESS)
     {
         OutputDebugStringW(QvBase::FormatText(L"new trace key create error %d\n", rc).c_str());
@@ -51,7 +51,7 @@ void MoveDefaultTracePath()
 bool MigrateOldTraceKey()
 {
     CRegistryKey oldKey(CRegistryKey::RootLocalMachine);
-    if (oldKey.OpenSub(kOldTraceKeyPath, false, 0x2001F) != ERROR_SUCCESS)
+    if (oldKey.OpenSub(kOldTraceKeyPath, /*create=*/false, QvBase::kKeyReadWrite) != ERROR_SUCCESS)
         return false;
     std::wstring path;
     DWORD enableMask = 0;
@@ -103,7 +103,7 @@ LONG CInstallTrace::EnableTrace()
     settings.ParamsMask -= 0x400;
     SetTraceSettings(L"QvControl", &settings);
     CRegistryKey filter(CRegistryKey::RootLocalMachine);
-    const LONG rc = filter.OpenSub(kDebugPrintFilterKey, true, 0x2001F);
+    const LONG rc = filter.OpenSub(kDebugPrintFilterKey, /*create=*/true, QvBase::kKeyReadWrite);
     if (rc != ERROR_SUCCESS)
         return rc;
     filter.SetDword(L"Default", kAbsent);

@@ -2,7 +2,7 @@
 
 #include "LogDirectory.h"
 #include "RegistryState.h"
-#include "TraceImpl.h"
+#include "QvTrace.h"
 #include "TraceSettings.h"
 #include "TraceConfig.h"
 

@@ -9,8 +9,10 @@
 void SetLocale(const wchar_t* localeName)
 {
     QvBase::CTraceLineScope trace(L"SetLocale");
-    trace << (localeName != nullptr ? localeName : L"");
-    const LCID locale = LocaleNameToLCID(localeName, 0);
+    if (localeName == nullptr)
+        return; // no name, nothing to set (LocaleNameToLCID would read it as the user's default)
+    trace << localeName;
+    const LCID locale = LocaleNameToLCID(localeName, /*flags=*/0);
 
     // Resource lookup follows the thread's preferred UI languages first, then
     // its UI language; the thread locale alone no longer decides it.

@@ -74,4 +74,12 @@ TEST(SetLocale, UnknownNameLeavesARealLocale)
     const LCID locale = GetThreadLocale();
     EXPECT_TRUE(locale == 3082 || locale == GetUserDefaultLCID()) << locale;
 }
+
+TEST(SetLocale, NullNameChangesNothing)
+{
+    QvTest::CThreadLanguageGuard guard;
+    SetLocale(L"es-ES");
+    SetLocale(nullptr);
+    EXPECT_EQ(3082u, GetThreadLocale());
+}
 } // namespace

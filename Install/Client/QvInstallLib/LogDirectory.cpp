@@ -4,7 +4,7 @@
 #include "PathUtils.h"
 #include "RegistryKey.h"
 #include "SetupFileUtils.h"
-#include "TraceImpl.h"
+#include "QvTrace.h"
 
 std::wstring GetDefaultLogDirectory()
 {
@@ -14,7 +14,8 @@ std::wstring GetDefaultLogDirectory()
 std::wstring GetLogDirectory()
 {
     QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
-    if (key.OpenSub(QvBase::kTraceKeyPath, false, 0x2001F) != ERROR_SUCCESS)
+    if (key.OpenSub(QvBase::kTraceKeyPath, /*create=*/false, QvBase::kKeyReadWrite) !=
+        ERROR_SUCCESS)
         return GetDefaultLogDirectory();
     std::wstring directory;
     key.GetString(L"TracePath", directory, std::wstring());
@@ -23,6 +24,6 @@ std::wstring GetLogDirectory()
 
 void PrepareLogDirectory(const std::wstring& directory)
 {
-    CreateDirectoryTree(directory, false);
+    CreateDirectoryTree(directory, /*registerForDeletion=*/false);
     COpenAccessList(COpenAccessList::ForDirectory).SetOn(directory);
 }

@@ -12,18 +12,12 @@ constexpr const wchar_t* kEveryone = L"S-1-1-0";
 constexpr const wchar_t* kAllApplicationPackages = L"S-1-15-2-1";
 constexpr const wchar_t* kAllRestrictedApplicationPackages = L"S-1-15-2-2";
 
-struct FreeSid
-{
-    void operator()(void* sid) const { LocalFree(sid); }
-};
-using SidHolder = std::unique_ptr<void, FreeSid>;
-
-SidHolder MakeSid(const wchar_t* text)
+QvBase::CUniqueLocal MakeSid(const wchar_t* text)
 {
     PSID sid = nullptr;
     if (!ConvertStringSidToSidW(text, &sid))
-        return nullptr;
-    return SidHolder(sid);
+        return QvBase::CUniqueLocal();
+    return QvBase::CUniqueLocal(sid);
 }
 
 EXPLICIT_ACCESS_W Allow(PSID sid, DWORD inheritance)
@@ -46,22 +40,22 @@ COpenAccessList::COpenAccessList(Kind kind)
         trustees.push_back(kAllRestrictedApplicationPackages);
     const DWORD inheritance =
         kind == ForDirectory ? SUB_CONTAINERS_AND_OBJECTS_INHERIT : NO_INHERITANCE;
-    std::vector<SidHolder> sids;
+    std::vector<QvBase::CUniqueLocal> sids;
     std::vector<EXPLICIT_ACCESS_W> entries;
     for (const wchar_t* trustee : trustees)
     {
         sids.push_back(MakeSid(trustee));
         if (!sids.back())
             return;
-        entries.push_back(Allow(sids.back().get(), inheritance));
+        entries.push_back(Allow(sids.back().Get(), inheritance));
     }
     PACL built = nullptr;
     if (SetEntriesInAclW(static_cast<ULONG>(entries.size()), entries.data(), nullptr, &built) !=
         ERROR_SUCCESS)
         return;
-    acl.reset(built);
+    acl.Reset(built);
     InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, acl.get(), FALSE);
+    SetSecurityDescriptorDacl(&descriptor, /*daclPresent=*/TRUE, Acl(), /*daclDefaulted=*/FALSE);
     attributes.nLength = sizeof(attributes);
     attributes.lpSecurityDescriptor = &descriptor;
     attributes.bInheritHandle = FALSE;
@@ -78,5 +72,5 @@ DWORD COpenAccessList::SetOn(const std::wstring& path) const
         return ERROR_INVALID_ACL;
     return SetNamedSecurityInfoW(const_cast<LPWSTR>(path.c_str()), SE_FILE_OBJECT,
                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                 nullptr, nullptr, acl.get(), nullptr);
+                                 nullptr, nullptr, Acl(), nullptr);
 }

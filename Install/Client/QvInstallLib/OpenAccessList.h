@@ -1,8 +1,9 @@
 #pragma once
 
+#include "UniqueResource.h"
+
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 // An access list that opens a log place to every process of the product:
@@ -23,19 +24,16 @@ public:
     COpenAccessList& operator=(const COpenAccessList&) = delete;
 
     // False when the list could not be built (then nothing uses it).
-    bool IsValid() const { return acl != nullptr; }
+    bool IsValid() const { return acl.IsValid(); }
     // Attributes for creating an object with the list; null when not valid.
     SECURITY_ATTRIBUTES* Attributes();
     // Makes the list the path's only, protected access list; a Win32 code.
     DWORD SetOn(const std::wstring& path) const;
 
 private:
-    struct FreeLocal
-    {
-        void operator()(void* memory) const { LocalFree(memory); }
-    };
+    PACL Acl() const { return static_cast<PACL>(acl.Get()); }
 
-    std::unique_ptr<ACL, FreeLocal> acl;
+    QvBase::CUniqueLocal acl;
     SECURITY_DESCRIPTOR descriptor = {};
     SECURITY_ATTRIBUTES attributes = {};
 };

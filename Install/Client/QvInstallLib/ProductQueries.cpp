@@ -1,12 +1,11 @@
 #include "ProductQueries.h"
 
 #include "FuncTraceContext.h"
+#include "QvVersion.h"
 #include "RegistryKey.h"
+#include "UniqueResource.h"
 
 #include <windows.h>
-
-#include <memory>
-#include <type_traits>
 
 namespace
 {
@@ -14,12 +13,6 @@ namespace
 using EnumRelatedProducts = UINT(WINAPI*)(LPCWSTR upgradeCode, DWORD reserved, DWORD index,
                                           LPWSTR productCode);
 constexpr WORD kEnumRelatedProductsOrdinal = 205;
-
-struct FreeModule
-{
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using ModuleHolder = std::unique_ptr<std::remove_pointer_t<HMODULE>, FreeModule>;
 
 bool HasRelatedProduct(EnumRelatedProducts enumerate, const wchar_t* upgradeCode)
 {
@@ -30,11 +23,11 @@ bool HasRelatedProduct(EnumRelatedProducts enumerate, const wchar_t* upgradeCode
 
 ProductVersion GetQvsVersion()
 {
-    ClibFuncTraceContext trace(L"GetQvsVersion", L"utils");
+    QV_LIB_FUNCTION(L"GetQvsVersion", L"utils");
     // 0.0.0.0 with an empty text until the registry says otherwise.
     ProductVersion version{std::wstring()};
     QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
-    const LONG rc = key.OpenSub(kInstallVersionKey, false, 0x2001F);
+    const LONG rc = key.OpenSub(kInstallVersionKey, /*create=*/false, QvBase::kKeyReadWrite);
     if (rc != ERROR_SUCCESS)
         trace.Trace(4, L"Read ver from registry failed: %d", rc);
     else
@@ -49,14 +42,14 @@ ProductVersion GetQvsVersion()
 
 ProductVersion GetSetupVersion()
 {
-    return ProductVersion(5, 2, 20314, 0);
+    return ProductVersion(QV_VERSION);
 }
 
 std::wstring GetInstalledProductLocale()
 {
     QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
     std::wstring locale;
-    if (key.OpenSub(kProductKey, false, 0x20019) == ERROR_SUCCESS)
+    if (key.OpenSub(kProductKey, /*create=*/false, KEY_READ) == ERROR_SUCCESS)
         key.GetString(L"ProductLocale", locale, std::wstring());
     return locale;
 }
@@ -68,11 +61,11 @@ std::wstring GetDefaultProductLocale()
 
 bool IsProductInstalled()
 {
-    ModuleHolder msi(LoadLibraryW(L"msi.dll"));
+    const QvBase::CUniqueModule msi(LoadLibraryW(L"msi.dll"));
     if (!msi)
         return false;
     const auto enumerate = reinterpret_cast<EnumRelatedProducts>(reinterpret_cast<void*>(
-        GetProcAddress(msi.get(), MAKEINTRESOURCEA(kEnumRelatedProductsOrdinal))));
+        GetProcAddress(msi.Get(), MAKEINTRESOURCEA(kEnumRelatedProductsOrdinal))));
     if (enumerate == nullptr)
         return false;
     for (const wchar_t* upgradeCode : kProductUpgradeCodes)

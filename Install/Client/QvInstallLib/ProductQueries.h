@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProductLocale.h"
 #include "ProductVersion.h"
 
 #include <string>
@@ -7,7 +8,7 @@
 // Where the installed product keeps its version ("version") and its locale
 // ("ProductLocale"), below HKEY_LOCAL_MACHINE.
 constexpr const wchar_t* kInstallVersionKey = L"SOFTWARE\\velquist\\QvInstall";
-constexpr const wchar_t* kProductKey = L"SOFTWARE\\Dravisk\\Quorvel";
+using QvBase::kProductKey;
 
 // Upgrade codes under which Windows Installer knows the product's packages.
 constexpr const wchar_t* kProductUpgradeCodes[] = {

@@ -3,6 +3,26 @@
 #include "QvSrvClass.h"
 #include "dlls.h"
 
+namespace QvBase
+{
+// The service API's export types as error reports spell them.
+template <> struct TFunctionTypeName<int (*)(unsigned long, const wchar_t*)>
+{
+    static constexpr const wchar_t* kArgument = L"int (__cdecl*)(unsigned long,wchar_t const *)";
+    static constexpr const wchar_t* kOperator = L"int (__cdecl *)(unsigned long,const wchar_t *)";
+};
+template <> struct TFunctionTypeName<int (*)(unsigned long*, unsigned long*)>
+{
+    static constexpr const wchar_t* kArgument = L"int (__cdecl*)(unsigned long *,unsigned long *)";
+    static constexpr const wchar_t* kOperator = L"int (__cdecl *)(unsigned long *,unsigned long *)";
+};
+template <> struct TFunctionTypeName<int (*)(unsigned long*)>
+{
+    static constexpr const wchar_t* kArgument = L"int (__cdecl*)(unsigned long *)";
+    static constexpr const wchar_t* kOperator = L"int (__cdecl *)(unsigned long *)";
+};
+} // namespace QvBase
+
 // The error of a product service library that cannot be loaded.
 constexpr unsigned int kErrorServiceApiLoad = 0xE601000D;
 

@@ -137,10 +137,11 @@ void CResponseFile::Open(const wchar_t* path)
 
 void CResponseFile::Save(const wchar_t* path)
 {
+    QV_FUNCTION_NAME(L"CResponseFile::Save");
     const std::wstring target = path != nullptr ? path : filePath;
     // An empty name would send the profile functions to the system's win.ini.
     if (target.empty())
-        throw CQvInstError(QV_WFILE, __LINE__, L"CResponseFile::Save", kResponseFileError, L"",
+        throw CQvInstError(QV_WFILE, __LINE__, qvFunctionName, kResponseFileError, L"",
                            QvBase::DescribeError(ERROR_INVALID_NAME).c_str(), L"", L"");
     const CSaveSection save(target);
     for (const auto& section : settings)
@@ -150,16 +151,17 @@ void CResponseFile::Save(const wchar_t* path)
 void CResponseFile::Load(const wchar_t* path)
 {
     const std::wstring file = path != nullptr ? path : L"";
-    ClibFuncTraceContext trace(L"CResponseFile::Load", L"ResponseFile");
+    QV_LIB_FUNCTION(L"CResponseFile::Load", L"ResponseFile");
     trace.Trace(2, L"%s", file.c_str());
     CLoadSummary summary(trace);
 
     if (file.size() >= 2 && !PathFileExistsW(file.c_str()))
-        throw CQvInstError(false, ERROR_FILE_NOT_FOUND, QV_WFILE, L"CResponseFile::Load", __LINE__);
+        throw CQvInstError(/*isSystemCode=*/false, ERROR_FILE_NOT_FOUND, QV_WFILE, qvFunctionName,
+                           __LINE__);
     const SectionNames names = ReadSectionNames(file.c_str());
     if (!names.complete)
-        throw CQvInstError(QV_WFILE, __LINE__, L"CResponseFile::Load", kResponseFileError,
-                           file.c_str(), QvBase::DescribeError(names.lastError).c_str(), L"", L"");
+        throw CQvInstError(QV_WFILE, __LINE__, qvFunctionName, kResponseFileError, file.c_str(),
+                           QvBase::DescribeError(names.lastError).c_str(), L"", L"");
     // Stored before any value: from here on changes reach this file.
     filePath = file;
     ReadWellKnownValues(summary);

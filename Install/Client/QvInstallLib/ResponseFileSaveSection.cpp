@@ -25,9 +25,10 @@ void CSaveSection::operator()(const std::wstring& section,
 void CSaveSection::Write(const std::wstring& section, const std::wstring& key,
                          const std::wstring& value) const
 {
+    QV_FUNCTION_NAME(L"CSaveSection::Write");
     if (WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), target.c_str()))
         return;
     const std::wstring reason = QvBase::DescribeError(GetLastError());
-    throw CQvInstError(QV_WFILE, __LINE__, L"CSaveSection::Write", kResponseFileWriteError,
-                       target.c_str(), reason.c_str(), section.c_str(), key.c_str());
+    throw CQvInstError(QV_WFILE, __LINE__, qvFunctionName, kResponseFileWriteError, target.c_str(),
+                       reason.c_str(), section.c_str(), key.c_str());
 }

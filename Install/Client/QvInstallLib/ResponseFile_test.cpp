@@ -19,15 +19,6 @@ using QvTest::ReadFileBytes;
 
 const wchar_t kMissing[] = L"<missing>";
 
-void WriteFileBytes(const std::wstring& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 // A key's value as the system reads it; kMissing when the file lacks it.
 std::wstring FileValue(const std::wstring& path, const wchar_t* section, const wchar_t* key)
 {
@@ -114,7 +105,7 @@ protected:
     // A file with these bytes, loaded with write-through off as the callers do.
     void LoadQuietly(const std::string& bytes)
     {
-        WriteFileBytes(path, bytes);
+        EXPECT_TRUE(QvTest::WriteFileBytes(path, bytes));
         rsp.SetWriteThrough(false);
         rsp.Load(path.c_str());
         rsp.SetWriteThrough(true);
@@ -164,7 +155,7 @@ TEST_F(ResponseFile, LoadBuildsSectionsFromTheFile)
     {
         CResponseFile loaded;
         loaded.SetWriteThrough(false);
-        WriteFileBytes(path, c.file);
+        EXPECT_TRUE(QvTest::WriteFileBytes(path, c.file));
         loaded.Load(path.c_str());
         EXPECT_EQ(path, loaded.GetFileName()) << c.name;
         for (const auto& section : c.sections)
@@ -175,7 +166,7 @@ TEST_F(ResponseFile, LoadBuildsSectionsFromTheFile)
 
 TEST_F(ResponseFile, OpenLoadsLikeLoad)
 {
-    WriteFileBytes(path, "[Common]\r\nSource=C:\\dist\r\n");
+    EXPECT_TRUE(QvTest::WriteFileBytes(path, "[Common]\r\nSource=C:\\dist\r\n"));
     rsp.SetWriteThrough(false);
     rsp.Open(path.c_str());
     EXPECT_EQ(path, rsp.GetFileName());
@@ -186,7 +177,7 @@ TEST_F(ResponseFile, LoadKeepsSectionsTheFileLacks)
 {
     CreatedFile created(CreateResponseFile());
     created->SetWriteThrough(false);
-    WriteFileBytes(path, "[local]\r\nDC=1\r\n");
+    EXPECT_TRUE(QvTest::WriteFileBytes(path, "[local]\r\nDC=1\r\n"));
     created->Load(path.c_str());
     EXPECT_EQ((ResponseKeyMap{{L"Action", L"none"}}), created->GetSection(L"core"));
     EXPECT_EQ((ResponseKeyMap{{L"DC", L"1"}}), created->GetSection(L"local"));
@@ -194,7 +185,7 @@ TEST_F(ResponseFile, LoadKeepsSectionsTheFileLacks)
 
 TEST_F(ResponseFile, LoadWithWriteThroughWritesTheWellKnownKeysBack)
 {
-    WriteFileBytes(path, "[Common]\r\nAction=install\r\n");
+    EXPECT_TRUE(QvTest::WriteFileBytes(path, "[Common]\r\nAction=install\r\n"));
     rsp.Load(path.c_str());
     EXPECT_EQ(L"", FileValue(path, L"Common", L"Installdir"));
     EXPECT_EQ(L"install", FileValue(path, L"Common", L"Action"));
@@ -243,7 +234,7 @@ TEST_F(ResponseFile, LoadRaisesWhenTheSectionNamesDoNotFit)
     std::string file;
     for (int i = 0; i < 120; ++i)
         file += "[section" + std::to_string(100 + i) + "]\r\nk=1\r\n";
-    WriteFileBytes(path, file);
+    EXPECT_TRUE(QvTest::WriteFileBytes(path, file));
     const auto error = InstErrorOf([&] { rsp.Load(path.c_str()); });
     ASSERT_NE(nullptr, error);
     EXPECT_EQ(20010u, error->Code());
@@ -343,7 +334,7 @@ TEST_F(ResponseFile, AFailingWriteRaisesAndKeepsTheMemoryChange)
     const std::wstring sub = dir / L"sub";
     ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
     const std::wstring inSub = sub + L"\\QvInst.rsp";
-    WriteFileBytes(inSub, "[Common]\r\n");
+    EXPECT_TRUE(QvTest::WriteFileBytes(inSub, "[Common]\r\n"));
     rsp.SetWriteThrough(false);
     rsp.Load(inSub.c_str());
     ASSERT_TRUE(DeleteFileW(inSub.c_str()));
@@ -376,7 +367,8 @@ TEST_F(ResponseFile, AFailingWriteRaisesAndKeepsTheMemoryChange)
 
 TEST_F(ResponseFile, SaveWritesEverySectionInOrderAndKeepsWhatTheFileHolds)
 {
-    WriteFileBytes(path, "[Common]\r\nExtra=keep\r\nAction=none\r\n[other]\r\nz=1\r\n");
+    EXPECT_TRUE(QvTest::WriteFileBytes(
+        path, "[Common]\r\nExtra=keep\r\nAction=none\r\n[other]\r\nz=1\r\n"));
     rsp.SetCustomSettings(L"local", {{L"DC", L"1"}});
     rsp.SetCustomSettings(L"empty", {});
     rsp.SetAction(QvInstall::ActionInstall, L"Common");

@@ -2,10 +2,12 @@
 
 #include "FuncTraceContext.h"
 #include "Guid.h"
+#include "InstallContext.h"
 #include "LogDirectory.h"
 #include "PathUtils.h"
 #include "SetupFileUtils.h"
 #include "TraceLineScope.h"
+#include "UniqueResource.h"
 #include "Win32Objects.h"
 #include "qvexception.h"
 
@@ -67,25 +69,10 @@ bool IsSuccess(DWORD result)
 }
 
 // The engine module loaded as data: it only carries the packages.
-class CDataModule
+QvBase::CUniqueModule LoadAsData(const std::wstring& path)
 {
-public:
-    explicit CDataModule(const std::wstring& path)
-        : module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE))
-    {
-    }
-    ~CDataModule()
-    {
-        if (module != nullptr)
-            FreeLibrary(module);
-    }
-    CDataModule(const CDataModule&) = delete;
-    CDataModule& operator=(const CDataModule&) = delete;
-    HMODULE Get() const { return module; }
-
-private:
-    HMODULE module;
-};
+    return QvBase::CUniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+}
 } // namespace
 
 CRuntimeEx::CRuntimeEx(int resourceId, const wchar_t* fileName, ProductPair first,
@@ -112,7 +99,7 @@ bool CRuntimeEx::IsInstalled() const
 
 DWORD CRuntimeEx::Run(const std::wstring& packagePath) const
 {
-    ClibFuncTraceContext trace(L"CRuntimeEx::Run", L"runtime");
+    QV_LIB_FUNCTION(L"CRuntimeEx::Run", L"runtime");
     trace.Trace(2, L"%s", packagePath.c_str());
     wchar_t arguments[1024];
     _snwprintf(arguments, 1024, L"/quiet /norestart /log \"%s\\runtime.log\"",
@@ -120,7 +107,9 @@ DWORD CRuntimeEx::Run(const std::wstring& packagePath) const
     arguments[1023] = L'\0';
 
     QvBase::CWin32Process process;
-    DWORD result = process.Create(packagePath.c_str(), arguments, false, 0, true, nullptr);
+    DWORD result = process.Create(packagePath.c_str(), arguments, /*waitInputIdle=*/false,
+                                  /*creationFlags=*/0, /*inheritHandles=*/true,
+                                  /*environment=*/nullptr);
     if (result == ERROR_SUCCESS)
     {
         process.WaitFor(INFINITE);
@@ -135,11 +124,12 @@ void CRuntimeEx::Install(const std::wstring& directory) const
     QV_LIB_FUNCTION(L"CRuntimeEx::Install", L"runtime");
     if (IsInstalled())
         return;
-    const CDataModule engine(QvBase::JoinPath(directory.c_str(), L"QvInstMain.dll", L'\\'));
+    const QvBase::CUniqueModule engine =
+        LoadAsData(QvBase::JoinPath(directory.c_str(), kEngineModuleName, L'\\'));
     try
     {
         const std::wstring workDir =
-            QvBase::GetSystemFolderPath(3, QvBase::CGuid().ToString().c_str());
+            QvBase::GetSystemFolderPath(QvBase::FolderTemp, QvBase::CGuid().ToString().c_str());
         const std::wstring package = QvBase::JoinPath(workDir.c_str(), fileName.c_str(), L'\\');
         if (!CreateDirectoryW(workDir.c_str(), nullptr))
             QV_RAISE_LAST_ERROR();
@@ -165,7 +155,7 @@ void CRuntimeEx::Install(const std::wstring& directory) const
 
 void InstallRuntime(const std::wstring& directory)
 {
-    ClibFuncTraceContext trace(L"InstallRuntime", L"runtime");
+    QV_LIB_FUNCTION(L"InstallRuntime", L"runtime");
     for (const CRuntimeEx& entry : kRuntimes)
     {
         const CRuntimeEx runtime = entry;

@@ -6,6 +6,7 @@
 #include "QvTrace.h"
 #include "qvexception.h"
 #include "MsiState.h"
+#include "RedistStandIn.h"
 #include "TraceCapture.h"
 
 #include <gtest/gtest.h>
@@ -29,46 +30,7 @@ void RecordWait(DWORD milliseconds)
     waits.push_back(milliseconds);
 }
 
-// Steers the stand-in package extracted under one name, and reads back what
-// it recorded.
-class CStandIn
-{
-public:
-    explicit CStandIn(const wchar_t* name) : path(std::wstring(kKey) + name)
-    {
-        RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
-        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr);
-    }
-    ~CStandIn()
-    {
-        RegCloseKey(key);
-        RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
-    }
-    void ExitCodes(const std::wstring& codes)
-    {
-        RegSetValueExW(key, L"ExitCodes", 0, REG_SZ, reinterpret_cast<const BYTE*>(codes.c_str()),
-                       static_cast<DWORD>((codes.size() + 1) * sizeof(wchar_t)));
-    }
-    DWORD Runs() const
-    {
-        DWORD runs = 0, size = sizeof runs;
-        RegQueryValueExW(key, L"Runs", nullptr, nullptr, reinterpret_cast<BYTE*>(&runs), &size);
-        return runs;
-    }
-    std::wstring Arguments() const
-    {
-        wchar_t text[1024] = {};
-        DWORD size = sizeof text - sizeof(wchar_t);
-        RegQueryValueExW(key, L"Arguments", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-        return text;
-    }
-
-private:
-    static constexpr const wchar_t* kKey = L"Software\\QvTest\\RedistStandIn\\";
-    std::wstring path;
-    HKEY key = nullptr;
-};
+using CStandIn = QvTest::CRedistStandIn;
 
 // C:\Logs, made for the test and removed with its files.
 struct CLogsFolder

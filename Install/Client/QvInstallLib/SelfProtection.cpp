@@ -2,12 +2,12 @@
 
 #include "FuncTraceContext.h"
 #include "QvSrvBinding.h"
+#include "UniqueResource.h"
 #include "qvexception.h"
 
 #include <windows.h>
 
 #include <memory>
-#include <type_traits>
 
 namespace
 {
@@ -18,27 +18,22 @@ constexpr const wchar_t* kProductServices[] = {
 };
 constexpr const wchar_t* kCaller = L"QvSetup";
 
-struct CloseService
-{
-    void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
-};
-using ServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, CloseService>;
-
 DWORD Interrogate(SC_HANDLE manager, const wchar_t* name)
 {
-    ServiceHandle service(OpenServiceW(manager, name, SERVICE_INTERROGATE));
+    const QvBase::CUniqueServiceHandle service(OpenServiceW(manager, name, SERVICE_INTERROGATE));
     if (!service)
         return GetLastError();
     SERVICE_STATUS status = {};
-    return ControlService(service.get(), SERVICE_CONTROL_INTERROGATE, &status) ? ERROR_SUCCESS
+    return ControlService(service.Get(), SERVICE_CONTROL_INTERROGATE, &status) ? ERROR_SUCCESS
                                                                                : GetLastError();
 }
 } // namespace
 
 void InterrogateProductServices()
 {
-    ClibFuncTraceContext trace(L"InterrogateProductServices", L"utils");
-    ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    QV_LIB_FUNCTION(L"InterrogateProductServices", L"utils");
+    const QvBase::CUniqueServiceHandle manager(
+        OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager)
     {
         trace.Trace(4, L"OpenSCManager: %d", GetLastError());
@@ -46,7 +41,7 @@ void InterrogateProductServices()
     }
     for (const wchar_t* name : kProductServices)
     {
-        const DWORD rc = Interrogate(manager.get(), name);
+        const DWORD rc = Interrogate(manager.Get(), name);
         if (rc != ERROR_SERVICE_DOES_NOT_EXIST)
             trace.Trace(2, L"%s: %d", name, rc);
     }
@@ -54,7 +49,7 @@ void InterrogateProductServices()
 
 CSelfProtectionServiceMode::CSelfProtectionServiceMode(const wchar_t* library)
 {
-    ClibFuncTraceContext trace(L"CSelfProtectionServiceMode::CSelfProtectionServiceMode", L"utils");
+    QV_LIB_FUNCTION(L"CSelfProtectionServiceMode::CSelfProtectionServiceMode", L"utils");
     try
     {
         api = std::make_unique<CQvSrvApi>(library);
@@ -66,10 +61,7 @@ CSelfProtectionServiceMode::CSelfProtectionServiceMode(const wchar_t* library)
         }
         trace.Trace(rc == 0 ? 2 : 4, L"mode %u: %d", previousMode, rc);
     }
-    catch (QvBase::CQvError& error)
-    {
-        trace.Trace(4, L"%s", error.Dump());
-    }
+    QV_CATCH_TRACE(trace)
     if (switched)
         InterrogateProductServices();
 }
@@ -80,8 +72,7 @@ CSelfProtectionServiceMode::~CSelfProtectionServiceMode()
         return;
     try
     {
-        ClibFuncTraceContext trace(L"CSelfProtectionServiceMode::~CSelfProtectionServiceMode",
-                                   L"utils");
+        QV_LIB_FUNCTION(L"CSelfProtectionServiceMode::~CSelfProtectionServiceMode", L"utils");
         const int rc = api->SetSelfProtectionMode(previousMode, kCaller);
         trace.Trace(rc == 0 ? 2 : 4, L"mode %u: %d", previousMode, rc);
         InterrogateProductServices();

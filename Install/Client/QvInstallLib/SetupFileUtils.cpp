@@ -1,6 +1,7 @@
 #include "SetupFileUtils.h"
 
 #include "FuncTraceContext.h"
+#include "InstallContext.h"
 #include "PathUtils.h"
 #include "TraceLineScope.h"
 #include "Win32Objects.h"
@@ -14,8 +15,6 @@
 namespace
 {
 constexpr const wchar_t* kLanguages[] = {L"en-US", L"ru-RU", L"es-ES"};
-constexpr const wchar_t* kEngine = L"QvInstMain.dll";
-constexpr const wchar_t* kEngineLanguageFile = L"QvInstMain.dll.mui";
 
 // Full path of the running executable, whatever its length.
 std::wstring ModulePath()
@@ -48,13 +47,13 @@ std::wstring GetModuleDirectory()
 
 DWORD CopyFromNetwork(const std::wstring& sourceDir, bool copyExecutable, std::wstring& localPath)
 {
-    ClibFuncTraceContext trace(L"CopyFromNetwork", L"utils");
+    QV_LIB_FUNCTION(L"CopyFromNetwork", L"utils");
     std::vector<std::wstring> directories;
     std::vector<std::pair<std::wstring, std::wstring>> copies;
 
-    const std::wstring temp = QvBase::GetSystemFolderPath(3, nullptr);
-    copies.emplace_back(QvBase::JoinPath(sourceDir.c_str(), kEngine, L'\\'),
-                        QvBase::JoinPath(temp.c_str(), kEngine, L'\\'));
+    const std::wstring temp = QvBase::GetSystemFolderPath(QvBase::FolderTemp, nullptr);
+    copies.emplace_back(QvBase::JoinPath(sourceDir.c_str(), kEngineModuleName, L'\\'),
+                        QvBase::JoinPath(temp.c_str(), kEngineModuleName, L'\\'));
     localPath = copies.back().second;
     OutputDebugStringW(localPath.c_str());
     OutputDebugStringW(L"\n");
@@ -71,7 +70,7 @@ DWORD CopyFromNetwork(const std::wstring& sourceDir, bool copyExecutable, std::w
     for (const wchar_t* language : kLanguages)
     {
         directories.push_back(QvBase::JoinPath(temp.c_str(), language, L'\\'));
-        const std::wstring file = QvBase::JoinPath(language, kEngineLanguageFile, L'\\');
+        const std::wstring file = QvBase::JoinPath(language, kEngineLanguageFileName, L'\\');
         copies.emplace_back(QvBase::JoinPath(sourceDir.c_str(), file.c_str(), L'\\'),
                             QvBase::JoinPath(temp.c_str(), file.c_str(), L'\\'));
     }
@@ -84,11 +83,11 @@ DWORD CopyFromNetwork(const std::wstring& sourceDir, bool copyExecutable, std::w
     for (const auto& [from, to] : copies)
     {
         trace.Trace(2, L"%s -> %s", from.c_str(), to.c_str());
-        if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        if (!CopyFileW(from.c_str(), to.c_str(), /*failIfExists=*/FALSE))
         {
             const DWORD error = GetLastError();
             trace.Trace(2, L"%s -> %s: %d", from.c_str(), to.c_str(), error);
-            QV_THROW(error, L"CopyFromNetwork");
+            QV_RAISE(error);
         }
         DeleteAtRestart(to);
     }
@@ -135,25 +134,24 @@ bool ClearReadOnly(const std::wstring& path)
 
 void ExtractBinaryResource(const std::wstring& targetPath, HMODULE module, WORD identifier)
 {
-    ClibFuncTraceContext trace(L"ExtractBinaryResource", L"utils");
-    const wchar_t* function = L"ExtractBinaryResource";
+    QV_LIB_FUNCTION(L"ExtractBinaryResource", L"utils");
     const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(identifier), L"BINARY");
     if (resource == nullptr)
-        QV_THROW_LAST_ERROR(function);
+        QV_RAISE_LAST_ERROR();
     const DWORD size = SizeofResource(module, resource);
     if (size == 0)
-        QV_THROW_LAST_ERROR(function);
+        QV_RAISE_LAST_ERROR();
     const HGLOBAL loaded = LoadResource(module, resource);
     if (loaded == nullptr)
-        QV_THROW_LAST_ERROR(function);
+        QV_RAISE_LAST_ERROR();
     const void* bytes = LockResource(loaded);
     if (bytes == nullptr)
-        QV_THROW_LAST_ERROR(function);
+        QV_RAISE_LAST_ERROR();
 
     QvBase::CWin32File file;
     if (file.Create(targetPath.c_str(), GENERIC_WRITE, CREATE_ALWAYS, 0, nullptr,
                     FILE_ATTRIBUTE_NORMAL, nullptr) != ERROR_SUCCESS)
-        QV_THROW_LAST_ERROR(function);
+        QV_RAISE_LAST_ERROR();
     file.Write(bytes, size);
     file.Close();
     trace.Trace(2, L"%s: %d bytes written.", targetPath.c_str(), static_cast<int>(size));

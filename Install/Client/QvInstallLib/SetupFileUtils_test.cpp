@@ -54,14 +54,6 @@ private:
     std::wstring saved;
 };
 
-void WriteFile(const std::wstring& path, const char* text)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-    CloseHandle(file);
-}
-
 std::wstring ExeName()
 {
     wchar_t path[MAX_PATH];
@@ -96,7 +88,7 @@ TEST(SetupFileUtilsMachine, CreateDirectoryTreeRegistersOnlyNewLevels)
     // All levels exist: nothing more to do, trailing separator or not.
     EXPECT_EQ(0u, CreateDirectoryTree(c + L"\\", false));
     // A file in the way stops the walk with its error.
-    WriteFile(dir / L"file", "x");
+    EXPECT_TRUE(QvTest::WriteFileBytes(dir / L"file", "x"));
     EXPECT_NE(0u, CreateDirectoryTree(dir / L"file\\sub", false));
 }
 
@@ -105,7 +97,7 @@ TEST(SetupFileUtils, ClearReadOnly)
     CTempDir dir(L"QvReadOnlyTest");
     EXPECT_FALSE(ClearReadOnly(dir / L"missing"));
     const std::wstring file = dir / L"f";
-    WriteFile(file, "x");
+    EXPECT_TRUE(QvTest::WriteFileBytes(file, "x"));
     EXPECT_FALSE(ClearReadOnly(file));
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_TRUE(ClearReadOnly(file));
@@ -143,10 +135,11 @@ protected:
         CreateDirectoryW((share / L"en-US").c_str(), nullptr);
         CreateDirectoryW((share / L"ru-RU").c_str(), nullptr);
         CreateDirectoryW((share / L"es-ES").c_str(), nullptr);
-        WriteFile(share / L"QvInstMain.dll", "engine");
-        WriteFile(share / ExeName(), "setup");
+        EXPECT_TRUE(QvTest::WriteFileBytes(share / L"QvInstMain.dll", "engine"));
+        EXPECT_TRUE(QvTest::WriteFileBytes(share / ExeName(), "setup"));
         for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
-            WriteFile(share / (std::wstring(lang) + L"\\QvInstMain.dll.mui"), "mui");
+            EXPECT_TRUE(QvTest::WriteFileBytes(
+                share / (std::wstring(lang) + L"\\QvInstMain.dll.mui"), "mui"));
     }
     void TearDown() override
     {

@@ -116,7 +116,7 @@ protected:
 
     void SetUp() override
     {
-        if (!QvTest::IsWine())
+        if (!QvTest::RunsUnderWine())
             GTEST_SKIP() << "the Windows version can be switched only under Wine";
     }
 
@@ -135,12 +135,7 @@ protected:
 
     static void SetVersion(const wchar_t* version)
     {
-        HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr);
-        RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
+        QvTest::WriteString(HKEY_CURRENT_USER, kKey, L"Version", version);
     }
 };
 

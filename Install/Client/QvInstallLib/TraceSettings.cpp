@@ -3,7 +3,8 @@
 #include "OpenAccessList.h"
 #include "PathUtils.h"
 #include "RegistryKey.h"
-#include "TraceImpl.h"
+#include "QvTrace.h"
+#include "UniqueResource.h"
 
 #include <shlobj.h>
 #include <userenv.h>
@@ -42,13 +43,12 @@ std::wstring ExpandForUser(const wchar_t* text)
 {
     if (text[0] != L'%')
         return text;
-    HANDLE token = nullptr;
+    QvBase::CUniqueToken token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_IMPERSONATE | TOKEN_DUPLICATE,
-                          &token))
+                          token.Put()))
         return text;
     wchar_t expanded[520] = {};
-    const BOOL done = ExpandEnvironmentStringsForUserW(token, text, expanded, 520);
-    CloseHandle(token);
+    const BOOL done = ExpandEnvironmentStringsForUserW(token.Get(), text, expanded, 520);
     return done ? std::wstring(expanded) : std::wstring(text);
 }
 
@@ -79,16 +79,15 @@ LONG PrepareTraceDirectory(const std::wstring& path)
 void PrepareCommonFile(const std::wstring& path)
 {
     COpenAccessList access(COpenAccessList::ForFile);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_ALL, 0, access.Attributes(), OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    const QvBase::CUniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_ALL, /*shareMode=*/0,
+                                                     access.Attributes(), OPEN_ALWAYS,
+                                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void OpenDebugPrintFilter()
 {
     CRegistryKey key(CRegistryKey::RootLocalMachine);
-    if (key.OpenSub(kDebugPrintFilterKey, false, KEY_SET_VALUE) == ERROR_SUCCESS)
+    if (key.OpenSub(kDebugPrintFilterKey, /*create=*/false, KEY_SET_VALUE) == ERROR_SUCCESS)
         key.SetDword(L"Default", kAbsent);
 }
 
@@ -149,7 +148,7 @@ LONG DeleteTraceKey(const wchar_t* sink)
 LONG GetTraceSettings(const wchar_t* sink, TraceSettings& settings)
 {
     CRegistryKey key(CRegistryKey::RootLocalMachine);
-    const LONG rc = key.OpenSub(KeyPath(sink).c_str(), false, KEY_READ);
+    const LONG rc = key.OpenSub(KeyPath(sink).c_str(), /*create=*/false, KEY_READ);
     if (rc != ERROR_SUCCESS)
         return rc;
     settings = TraceSettings{};
@@ -177,7 +176,7 @@ LONG SetTraceSettings(const wchar_t* sink, const TraceSettings* settings)
     if (settings == nullptr)
         return DeleteTraceKey(sink);
     CRegistryKey key(CRegistryKey::RootLocalMachine);
-    LONG rc = key.OpenSub(KeyPath(sink).c_str(), true, KEY_ALL_ACCESS);
+    LONG rc = key.OpenSub(KeyPath(sink).c_str(), /*create=*/true, KEY_ALL_ACCESS);
     if (rc != ERROR_SUCCESS)
         return rc;
     OpenDebugPrintFilter();

@@ -1,7 +1,7 @@
 #include "TraceSettings.h"
 
 #include "RegistryState.h"
-#include "TraceImpl.h"
+#include "QvTrace.h"
 #include "TraceConfig.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 #include "WindowsUpdateQuery.h"
 
 #include "TraceLineScope.h"
+#include "UniqueResource.h"
 
 #include <windows.h>
 #include <wbemcli.h>
 
-#include <memory>
 #include <string>
 
 namespace
@@ -15,57 +15,29 @@ const CLSID kWbemLocatorClass = {
 const IID kWbemLocatorInterface = {
     0xDC12A687, 0x737F, 0x11CF, {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
 
-struct Release
-{
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-template <typename T> using ComHolder = std::unique_ptr<T, Release>;
+using QvBase::CUniqueBstr;
+using QvBase::TComPtr;
 
-struct FreeString
+CUniqueBstr MakeBstr(const std::wstring& text)
 {
-    void operator()(BSTR text) const { SysFreeString(text); }
-};
-using BstrHolder = std::unique_ptr<OLECHAR, FreeString>;
-
-BstrHolder MakeBstr(const std::wstring& text)
-{
-    return BstrHolder(SysAllocString(text.c_str()));
+    return CUniqueBstr(SysAllocString(text.c_str()));
 }
 
-// COM for this thread while the query runs, undone only when this made it.
-class CComApartment
+TComPtr<IWbemServices> ConnectToCimv2()
 {
-public:
-    CComApartment() : initialised(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
-    ~CComApartment()
-    {
-        if (initialised)
-            CoUninitialize();
-    }
-    CComApartment(const CComApartment&) = delete;
-    CComApartment& operator=(const CComApartment&) = delete;
-
-private:
-    bool initialised;
-};
-
-ComHolder<IWbemServices> ConnectToCimv2()
-{
-    IWbemLocator* rawLocator = nullptr;
+    TComPtr<IWbemLocator> locator;
     if (FAILED(CoCreateInstance(kWbemLocatorClass, nullptr, CLSCTX_INPROC_SERVER,
-                                kWbemLocatorInterface, reinterpret_cast<void**>(&rawLocator))))
-        return nullptr;
-    ComHolder<IWbemLocator> locator(rawLocator);
-    IWbemServices* rawServices = nullptr;
-    BstrHolder space = MakeBstr(L"\\\\.\\root\\cimv2");
-    if (FAILED(locator->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                      &rawServices)))
-        return nullptr;
-    ComHolder<IWbemServices> services(rawServices);
-    if (FAILED(CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                                kWbemLocatorInterface, locator.PutVoid())))
+        return {};
+    TComPtr<IWbemServices> services;
+    const CUniqueBstr space = MakeBstr(L"\\\\.\\root\\cimv2");
+    if (FAILED(locator->ConnectServer(space.Get(), nullptr, nullptr, nullptr, /*securityFlags=*/0,
+                                      nullptr, nullptr, services.Put())))
+        return {};
+    if (FAILED(CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                                  RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
                                  EOAC_NONE)))
-        return nullptr;
+        return {};
     return services;
 }
 
@@ -82,21 +54,20 @@ bool IsUpdateNumber(const wchar_t* number)
 
 bool QueryUpdate(const wchar_t* number)
 {
-    ComHolder<IWbemServices> services = ConnectToCimv2();
+    const TComPtr<IWbemServices> services = ConnectToCimv2();
     if (!services)
         return false;
-    BstrHolder language = MakeBstr(L"WQL");
-    BstrHolder query =
+    const CUniqueBstr language = MakeBstr(L"WQL");
+    const CUniqueBstr query =
         MakeBstr(std::wstring(L"select * from win32_quickfixengineering where hotfixid='KB") +
                  number + L"'");
-    IEnumWbemClassObject* rawResults = nullptr;
-    if (FAILED(services->ExecQuery(language.get(), query.get(), 0, nullptr, &rawResults)))
+    TComPtr<IEnumWbemClassObject> results;
+    if (FAILED(
+            services->ExecQuery(language.Get(), query.Get(), /*flags=*/0, nullptr, results.Put())))
         return false;
-    ComHolder<IEnumWbemClassObject> results(rawResults);
-    IWbemClassObject* rawObject = nullptr;
+    TComPtr<IWbemClassObject> object;
     ULONG returned = 0;
-    results->Next(0, 1, &rawObject, &returned);
-    ComHolder<IWbemClassObject> object(rawObject);
+    results->Next(/*timeout=*/0, /*count=*/1, object.Put(), &returned);
     return returned == 1;
 }
 } // namespace
@@ -108,7 +79,7 @@ bool IsWindowsUpdateInstalledViaWMI(const wchar_t* number)
     bool installed = false;
     if (IsUpdateNumber(number))
     {
-        CComApartment apartment;
+        const QvBase::CComApartment apartment;
         // Fails harmlessly when the process has set its security already.
         CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
                              RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);

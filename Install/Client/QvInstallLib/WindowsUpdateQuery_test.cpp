@@ -16,7 +16,7 @@ TEST(WindowsUpdateQuery, TextThatIsNoNumberIsNeverQueried)
 // Wine's WMI lists one placeholder update, KB1234567, and nothing else.
 TEST(WindowsUpdateQuery, InstalledUpdateIsFoundAndAMissingOneIsNot)
 {
-    if (!QvTest::IsWine())
+    if (!QvTest::RunsUnderWine())
         GTEST_SKIP() << "the installed updates of a Windows machine are not known here";
     EXPECT_TRUE(IsWindowsUpdateInstalledViaWMI(L"1234567"));
     EXPECT_FALSE(IsWindowsUpdateInstalledViaWMI(L"2919355"));

@@ -1,6 +1,6 @@
 #include "InstallSource.h"
 
-#include "CmdLineParser.h"
+#include "SetupOptions.h"
 #include "SetupFileUtils.h"
 #include "TracePrefix.h"
 #include "Win32Objects.h"
@@ -8,16 +8,17 @@
 
 #include <shlwapi.h>
 
+#include <utility>
+
 namespace
 {
-constexpr const wchar_t* kFunction = L"SettleInstallSource";
-
 // Copies text into the source buffer; a value that does not fit is refused
 // rather than cut, since a cut path names another directory.
 void StoreSource(QvBase::CBuffer<wchar_t>& buffer, const std::wstring& text)
 {
+    QV_FUNCTION_NAME(L"SettleInstallSource");
     if (text.size() >= buffer.Count())
-        QV_THROW(ERROR_INVALID_PARAMETER, kFunction);
+        QV_RAISE(ERROR_INVALID_PARAMETER);
     text.copy(buffer.Get(), text.size());
     buffer[text.size()] = L'\0';
 }
@@ -31,19 +32,20 @@ std::wstring CanonicalModuleDirectory()
     return directory;
 }
 
-DWORD RelaunchFromTemp(const CCmdLineParser& parser, QvBase::CTracePrefix& trace,
+DWORD RelaunchFromTemp(const CSetupOptions& options, QvBase::CTracePrefix& trace,
                        const std::wstring& shareDir)
 {
     OutputDebugStringW(L"Run from network.");
     OutputDebugStringW(L"\n");
     trace.Trace(2, L"%s", L"Run from network.");
     std::wstring localExe;
-    CopyFromNetwork(shareDir, true, localExe);
+    CopyFromNetwork(shareDir, /*copyExecutable=*/true, localExe);
 
-    const std::wstring commandLine = BuildRelaunchCommandLine(localExe, shareDir, parser);
+    const std::wstring commandLine = BuildRelaunchCommandLine(localExe, shareDir, options);
     QvBase::CWin32Process process;
-    process.Create_Ex(nullptr, commandLine.c_str(), false, 0, true, nullptr);
-    if (!parser.HasOption(L"gp"))
+    process.Create_Ex(/*application=*/nullptr, commandLine.c_str(), /*waitInputIdle=*/false,
+                      /*creationFlags=*/0, /*inheritHandles=*/true, /*environment=*/nullptr);
+    if (!options.groupPolicy)
         return ERROR_SUCCESS;
     // A copy that cannot be waited for leaves STILL_ACTIVE as the code.
     process.WaitFor(INFINITE);
@@ -52,35 +54,41 @@ DWORD RelaunchFromTemp(const CCmdLineParser& parser, QvBase::CTracePrefix& trace
 } // namespace
 
 std::wstring BuildRelaunchCommandLine(const std::wstring& localExe, const std::wstring& shareDir,
-                                      const CCmdLineParser& parser)
+                                      const CSetupOptions& options)
 {
     std::wstring commandLine = localExe + L" /source:\"" + shareDir + L"\" ";
-    for (const wchar_t* option : {L"script", L"gp", L"jcsf"})
-        if (parser.HasOption(option))
-            commandLine += std::wstring(L" /") + option;
+    const std::pair<bool, const wchar_t*> passedOn[] = {
+        {options.script, SetupOptionName::kScript},
+        {options.groupPolicy, SetupOptionName::kGroupPolicy},
+        {options.jcsf, SetupOptionName::kJcsf},
+    };
+    for (const auto& [present, name] : passedOn)
+        if (present)
+            commandLine += std::wstring(L" /") + name;
     return commandLine;
 }
 
-bool SettleInstallSource(const CCmdLineParser& parser, QvBase::CTracePrefix& trace,
-                         CInstallSource& source, DWORD& exitCode)
+CSourceSettlement SettleInstallSource(const CSetupOptions& options, QvBase::CTracePrefix& trace)
 {
+    CSourceSettlement settled;
     const std::wstring executableDir = CanonicalModuleDirectory();
-    StoreSource(source.sourceDir, executableDir);
+    StoreSource(settled.source.sourceDir, executableDir);
 
-    if (const wchar_t* given = parser.GetOptionValue(L"source"))
+    if (options.source)
     {
         // Stored (or refused) before the wait: nothing happens with a bad value.
-        StoreSource(source.sourceDir, given);
-        source.localDir = executableDir;
+        StoreSource(settled.source.sourceDir, *options.source);
+        settled.source.localDir = executableDir;
         // The parent that started this copy is still ending.
         Sleep(1000);
-        return true;
+        return settled;
     }
     if (PathIsNetworkPathW(executableDir.c_str()))
     {
-        exitCode = RelaunchFromTemp(parser, trace, executableDir);
-        return false;
+        settled.relaunched = true;
+        settled.exitCode = RelaunchFromTemp(options, trace, executableDir);
+        return settled;
     }
-    source.localDir = executableDir;
-    return true;
+    settled.source.localDir = executableDir;
+    return settled;
 }

@@ -6,7 +6,7 @@
 
 #include "buffer.h"
 
-class CCmdLineParser;
+struct CSetupOptions;
 namespace QvBase
 {
 class CTracePrefix;
@@ -20,14 +20,22 @@ struct CInstallSource
     QvBase::CBuffer<wchar_t> sourceDir{520};
 };
 
+// What settling the source decided: the run goes on from `source`, or it has
+// started its local copy and ends with `exitCode` (the copy's code with "gp",
+// else 0).
+struct CSourceSettlement
+{
+    bool relaunched = false;
+    DWORD exitCode = ERROR_SUCCESS;
+    CInstallSource source;
+};
+
 // The command line of the local copy started after a copy from a share:
 // "<exe> /source:"<share>" " and then " /script", " /gp", " /jcsf" for each
 // present in this run's options. Nothing else is passed on.
 std::wstring BuildRelaunchCommandLine(const std::wstring& localExe, const std::wstring& shareDir,
-                                      const CCmdLineParser& parser);
+                                      const CSetupOptions& options);
 
-// Settles localDir and sourceDir. A run from a network share copies itself to
-// the temporary directory, starts the copy and returns false with the exit
-// code of the run: the copy's code with "gp", else 0. Otherwise true.
-bool SettleInstallSource(const CCmdLineParser& parser, QvBase::CTracePrefix& trace,
-                         CInstallSource& source, DWORD& exitCode);
+// Settles localDir and sourceDir; a run from a network share copies itself to
+// the temporary directory and starts the copy instead.
+CSourceSettlement SettleInstallSource(const CSetupOptions& options, QvBase::CTracePrefix& trace);

@@ -1,6 +1,7 @@
 #include "InstallSource.h"
 
 #include "CmdLineParser.h"
+#include "SetupOptions.h"
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
@@ -24,8 +25,9 @@ TEST(InstallSource, RelaunchCommandLine)
     };
     for (const Case& c : cases)
     {
-        const CCmdLineParser parser(c.arguments, 0);
-        EXPECT_EQ(c.expected, BuildRelaunchCommandLine(L"C:\\T\\QvSetup.exe", c.share, parser));
+        const CCmdLineParser parser(c.arguments, /*caseSensitive=*/0);
+        EXPECT_EQ(c.expected, BuildRelaunchCommandLine(L"C:\\T\\QvSetup.exe", c.share,
+                                                       ReadSetupOptions(parser)));
     }
 }
 

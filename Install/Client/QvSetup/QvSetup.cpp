@@ -16,8 +16,10 @@
 #include "PathUtils.h"
 #include "QvResponseFile.h"
 #include "RuntimeWorker.h"
+#include "SetupOptions.h"
 #include "SilentModeChecks.h"
 #include "StartupWindow.h"
+#include "UniqueResource.h"
 #include "qvexception.h"
 
 #include <memory>
@@ -41,109 +43,116 @@ void WriteDebuggerBanner(const wchar_t* commandLine)
     OutputDebugStringW(L"\n");
 }
 
-// The mode a run reports its failures in: no message box in script mode.
-struct CRunMode
+// What every step of a script or interactive run works with, built once by
+// wWinMain.
+struct CSetupRun
 {
-    bool isScript;
+    const CSetupOptions& options;
+    CFuncTraceContext& trace;
+    HINSTANCE instance;
     HWND window; // the start-up window; null in script mode
 };
 
-void ShowFailure(const CRunMode& mode, const wchar_t* text)
+void ShowFailure(const CSetupRun& run, const wchar_t* text)
 {
-    if (!mode.isScript)
-        MessageBoxW(mode.window, text, BuildInfo::kTitle, MB_ICONERROR);
+    if (!run.options.script)
+        MessageBoxW(run.window, text, BuildInfo::kTitle, MB_ICONERROR);
 }
 
-unsigned int ReportError(CFuncTraceContext& trace, const CRunMode& mode, QvBase::CQvError& error)
+// The one place where a run's failure becomes its exit code. Called inside a
+// catch block: it rethrows to tell the kinds of error apart, traces it and,
+// interactively, shows it in a message box owned by the start-up window.
+unsigned int ExitCodeOfCaughtError(const CSetupRun& run)
 {
-    trace.Trace(4, L"%s", error.Dump());
-    ShowFailure(mode, error.Description());
-    return error.Code();
-}
-
-unsigned int ReportUnknownError(CFuncTraceContext& trace, const CRunMode& mode)
-{
-    trace.Trace(2, L"%s", L"Unknown error");
-    ShowFailure(mode, QvBase::DescribeError(ERROR_INSTALL_FAILURE).c_str());
-    return static_cast<unsigned int>(E_UNEXPECTED);
+    try
+    {
+        throw;
+    }
+    catch (QvBase::CQvError& error)
+    {
+        run.trace.Trace(4, L"%s", error.Dump());
+        ShowFailure(run, error.Description());
+        return error.Code();
+    }
+    catch (...)
+    {
+        run.trace.Trace(2, L"%s", L"Unknown error");
+        ShowFailure(run, QvBase::DescribeError(ERROR_INSTALL_FAILURE).c_str());
+        return static_cast<unsigned int>(E_UNEXPECTED);
+    }
 }
 
 // The single-instance event belongs to whoever installs: it is only tested.
 void ThrowIfAlreadyRunning()
 {
-    const HANDLE running = OpenEventW(GENERIC_ALL, FALSE, BuildInfo::kSingleInstanceEvent);
-    if (running == nullptr)
-        return;
-    CloseHandle(running);
-    QV_THROW(ERROR_INSTALL_ALREADY_RUNNING, L"wWinMain");
+    QV_FUNCTION_NAME(L"wWinMain");
+    const QvBase::CUniqueHandle running(
+        OpenEventW(GENERIC_ALL, /*inheritHandle=*/FALSE, BuildInfo::kSingleInstanceEvent));
+    if (running)
+        QV_RAISE(ERROR_INSTALL_ALREADY_RUNNING);
 }
 
-std::shared_ptr<CInstallContext> MakeInstallContext(const CRunMode& mode,
+std::shared_ptr<CInstallContext> MakeInstallContext(const CSetupRun& run,
                                                     const CInstallSource& source)
 {
-    if (mode.isScript)
+    if (run.options.script)
         return std::make_shared<CSrvInstallContext>(BuildInfo::kLocale, source.sourceDir.Get(),
-                                                    nullptr);
+                                                    /*writer=*/nullptr);
     return std::make_shared<CInteractiveInstallContext>(BuildInfo::kLocale, source.sourceDir.Get(),
-                                                        mode.window);
+                                                        run.window);
 }
 
-// Steps 16 to 19: the engine takes over. Errors here are reported at once,
-// while the engine module is still loaded: an exception object that the
-// engine raised lives in the engine's code.
-unsigned int RunEngine(CFuncTraceContext& trace, const CRunMode& mode, HINSTANCE instance,
-                       const CCmdLineParser& parser, const CInstallSource& source,
-                       CEngineCall& engine)
+// The engine takes over. Its errors are turned into the exit code here, while
+// the engine module is still loaded: an exception object that the engine
+// raised lives in the engine's code.
+unsigned int RunEngine(const CSetupRun& run, const CInstallSource& source, CEngineCall& engine)
 {
     try
     {
-        if (mode.window != nullptr)
-            ShowInitializingText(mode.window, instance);
+        if (run.window != nullptr)
+            ShowInitializingText(run.window, run.instance);
         // Released before the caller frees the engine module, on every path.
-        const std::shared_ptr<CInstallContext> context = MakeInstallContext(mode, source);
-        if (parser.HasOption(L"jcsf"))
+        const std::shared_ptr<CInstallContext> context = MakeInstallContext(run, source);
+        if (run.options.jcsf)
             context->GetResponseFile()->SetWellKnownValue(QvInstall::KeyJcsf, L"1");
         // Whatever the engine returns, a return means the installation ran.
         engine.Function()(context);
         return ERROR_SUCCESS;
     }
-    catch (QvBase::CQvError& error)
-    {
-        return ReportError(trace, mode, error);
-    }
     catch (...)
     {
-        return ReportUnknownError(trace, mode);
+        return ExitCodeOfCaughtError(run);
     }
 }
 
-// Steps 10 to 20: everything after the run mode is chosen.
-unsigned int RunInstallation(const CCmdLineParser& parser, CFuncTraceContext& trace,
-                             HINSTANCE instance, const CRunMode& mode)
+// Everything after the run mode is chosen. The run ends early when another
+// setup is running, when a group-policy run finds a newer version installed,
+// and after a run from a share has started its local copy; otherwise the
+// runtimes are installed and the engine's outcome is the run's.
+unsigned int RunInstallation(const CSetupRun& run)
 {
     ThrowIfAlreadyRunning();
     // Group-policy runs repeat at every boot: a newer installed version ends
     // them quietly.
-    if (parser.HasOption(L"gp") && !SilentModeChecks())
+    if (run.options.groupPolicy && !SilentModeChecks())
         return ERROR_FUNCTION_NOT_CALLED;
-    CInstallSource source;
-    DWORD relaunchExitCode = 0;
-    if (!SettleInstallSource(parser, trace, source, relaunchExitCode))
-        return relaunchExitCode;
+    const CSourceSettlement settled = SettleInstallSource(run.options, run.trace);
+    if (settled.relaunched)
+        return settled.exitCode;
+    const CInstallSource& source = settled.source;
     // The worker's promise and event live until the run ends.
     CRuntimeWorker runtime;
     runtime.Run(source.localDir);
-    trace.Trace(2, L"%s", source.localDir.c_str());
-    CEngineCall engine(
-        QvBase::JoinPath(source.localDir.c_str(), BuildInfo::kEngineModule, L'\\').c_str(),
-        BuildInfo::kEngineExport);
-    return RunEngine(trace, mode, instance, parser, source, engine);
+    run.trace.Trace(2, L"%s", source.localDir.c_str());
+    CEngineCall engine(QvBase::JoinPath(source.localDir.c_str(), kEngineModuleName, L'\\').c_str(),
+                       kEngineExportName);
+    return RunEngine(run, source, engine);
 }
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
-    CFuncTraceContext trace(L"wWinMain", L"QvSetup");
+    QV_SETUP_FUNCTION(L"wWinMain", L"QvSetup");
     QvBase::TraceRunningAccount(trace);
     TraceVersionBanner(trace, commandLine);
     WriteDebuggerBanner(commandLine);
@@ -151,31 +160,28 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     PrepareLogDirectory(GetDefaultLogDirectory());
     // On until wWinMain returns, whichever way it does: its destructor
     // switches tracing off again when this run switched it on.
-    CInstallTrace installTrace(nullptr);
-    CCmdLineParser parser(commandLine, 0);
-    if (parser.HasOption(L"sccm"))
+    CInstallTrace installTrace(/*sink=*/nullptr);
+    const CCmdLineParser parser(commandLine, /*caseSensitive=*/0);
+    const CSetupOptions options = ReadSetupOptions(parser);
+    if (options.sccm)
     {
         // GAP: the SCCM front.
         return ERROR_CALL_NOT_IMPLEMENTED;
     }
-    CRunMode mode = {parser.HasOption(L"script"), nullptr};
-    if (!mode.isScript)
+    CSetupRun run = {options, trace, instance, /*window=*/nullptr};
+    if (!options.script)
     {
         // The window stays until the process ends: nothing destroys it.
-        mode.window = CreateStartupWindow(instance);
-        if (mode.window == nullptr)
+        run.window = CreateStartupWindow(instance);
+        if (run.window == nullptr)
             return -1;
     }
     try
     {
-        return static_cast<int>(RunInstallation(parser, trace, instance, mode));
-    }
-    catch (QvBase::CQvError& error)
-    {
-        return static_cast<int>(ReportError(trace, mode, error));
+        return static_cast<int>(RunInstallation(run));
     }
     catch (...)
     {
-        return static_cast<int>(ReportUnknownError(trace, mode));
+        return static_cast<int>(ExitCodeOfCaughtError(run));
     }
 }

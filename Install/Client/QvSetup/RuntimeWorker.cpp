@@ -5,31 +5,31 @@
 #include "Locale.h"
 #include "QvInstError.h"
 #include "Runtime.h"
+#include "resource.h"
 #include "SystemSupport.h"
 
 void HandOverOutcome(std::promise<void>* promise, QvBase::CWin32Event* event,
                      QvBase::CTracePrefix& trace, const std::function<void()>& body)
 {
+    // The main thread waits for the promise and the event in every case:
+    // whatever the body raises goes over as it is, to be reported there.
     try
     {
-        body();
+        try
+        {
+            body();
+        }
+        catch (CQvInstError& error)
+        {
+            trace.Trace(4, L"%s [%s:%d]", error.Description(), error.SourceFile().c_str(),
+                        error.Line());
+            throw;
+        }
+        QV_CATCH_TRACE_RETHROW(trace)
         promise->set_value();
-    }
-    catch (CQvInstError& error)
-    {
-        trace.Trace(4, L"%s [%s:%d]", error.Description(), error.SourceFile().c_str(),
-                    error.Line());
-        promise->set_exception(std::make_exception_ptr(error));
-    }
-    catch (QvBase::CQvError& error)
-    {
-        trace.Trace(4, L"%s", error.Dump());
-        promise->set_exception(std::make_exception_ptr(error));
     }
     catch (...)
     {
-        // The main thread waits for the promise and the event in every case:
-        // anything unexpected goes over as it is, to be reported there.
         promise->set_exception(std::current_exception());
     }
     event->Set();
@@ -38,8 +38,8 @@ void HandOverOutcome(std::promise<void>* promise, QvBase::CWin32Event* event,
 void _InstallRuntime(std::promise<void>* promise, std::wstring directory,
                      QvBase::CWin32Event* event)
 {
-    CFuncTraceContext trace(L"_InstallRuntime", L"QvSetup");
-    // A thread's language is its own: the worker's texts (string 129) come in
+    QV_SETUP_FUNCTION(L"_InstallRuntime", L"QvSetup");
+    // A thread's language is its own: the worker's texts (IDS_SYSTEM_NOT_SUPPORTED) come in
     // the build's language like the rest of the run's.
     SetLocale(BuildInfo::kLocale);
     event->Reset();
@@ -47,7 +47,8 @@ void _InstallRuntime(std::promise<void>* promise, std::wstring directory,
                     [&directory]
                     {
                         if (!IsSystemSupported())
-                            throw CQvInstError(QV_WFILE, __LINE__, L"_InstallRuntime", 129);
+                            throw CQvInstError(QV_WFILE, __LINE__, qvFunctionName,
+                                               IDS_SYSTEM_NOT_SUPPORTED);
                         InstallRuntime(directory);
                     });
 }
@@ -56,8 +57,8 @@ bool PumpMessagesUntilSignalled(HANDLE handle)
 {
     for (;;)
     {
-        const DWORD result =
-            MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD result = MsgWaitForMultipleObjectsEx(/*count=*/1, &handle, INFINITE,
+                                                         QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (result == WAIT_OBJECT_0)
             return true;
         if (result != WAIT_OBJECT_0 + 1)
@@ -86,7 +87,7 @@ CRuntimeWorker::CRuntimeWorker() : future(promise.get_future()) {}
 
 void CRuntimeWorker::Run(const std::wstring& localDir)
 {
-    event.Create(false, nullptr, nullptr);
+    event.Create(/*initialState=*/false, /*eventName=*/nullptr, /*security=*/nullptr);
     thread = std::thread(_InstallRuntime, &promise, localDir, &event);
     thread.detach();
     PumpMessagesUntilSignalled(event.GetHandle());

@@ -37,6 +37,6 @@ public:
 private:
     std::promise<void> promise;
     std::future<void> future;
-    QvBase::CWin32Event event{true};
+    QvBase::CWin32Event event{/*manualReset=*/true};
     std::thread thread;
 };

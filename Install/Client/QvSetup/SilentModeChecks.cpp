@@ -8,7 +8,7 @@
 
 bool SilentModeChecks()
 {
-    CFuncTraceContext trace(L"SilentModeChecks", L"QvSetup");
+    QV_SETUP_FUNCTION(L"SilentModeChecks", L"QvSetup");
     const ProductVersion installed = GetQvsVersion();
     const long long packed = installed.Packed();
     // 0 means no version is known: nothing installed stops the run.
