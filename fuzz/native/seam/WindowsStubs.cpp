@@ -21,6 +21,35 @@ DWORD GetLastError()
 {
     return 0;
 }
+void SetLastError(DWORD) {}
+BOOL CloseHandle(HANDLE)
+{
+    Reached("CloseHandle");
+}
+LONG RegCloseKey(HKEY)
+{
+    Reached("RegCloseKey");
+}
+BOOL CloseServiceHandle(SC_HANDLE)
+{
+    Reached("CloseServiceHandle");
+}
+void SysFreeString(BSTR)
+{
+    Reached("SysFreeString");
+}
+BOOL UnmapViewOfFile(const void*)
+{
+    Reached("UnmapViewOfFile");
+}
+HRESULT CoInitializeEx(void*, DWORD)
+{
+    Reached("CoInitializeEx");
+}
+void CoUninitialize()
+{
+    Reached("CoUninitialize");
+}
 HMODULE LoadLibraryExW(LPCWSTR, HANDLE, DWORD)
 {
     Reached("LoadLibraryExW");

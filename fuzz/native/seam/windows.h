@@ -23,6 +23,22 @@ typedef struct HINSTANCE__* HMODULE;
 typedef void* HLOCAL;
 typedef wchar_t* LPWSTR;
 typedef const wchar_t* LPCWSTR;
+typedef int32_t HRESULT;
+typedef struct HKEY__* HKEY;
+typedef struct SC_HANDLE__* SC_HANDLE;
+typedef wchar_t* BSTR;
+typedef struct _GUID
+{
+    uint32_t Data1;
+    uint16_t Data2;
+    uint16_t Data3;
+    uint8_t Data4[8];
+} GUID;
+typedef const GUID& REFIID;
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+#define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
+#define COINIT_MULTITHREADED 0x0
 
 #define WINAPI
 
@@ -35,6 +51,14 @@ typedef const wchar_t* LPCWSTR;
 #define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
 
 DWORD GetLastError();
+void SetLastError(DWORD code);
+BOOL CloseHandle(HANDLE handle);
+LONG RegCloseKey(HKEY key);
+BOOL CloseServiceHandle(SC_HANDLE service);
+void SysFreeString(BSTR text);
+BOOL UnmapViewOfFile(const void* view);
+HRESULT CoInitializeEx(void* reserved, DWORD model);
+void CoUninitialize();
 HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags);
 BOOL FreeLibrary(HMODULE module);
 HLOCAL LocalFree(HLOCAL memory);
