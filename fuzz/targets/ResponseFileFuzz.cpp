@@ -35,7 +35,8 @@ const std::wstring& WorkFolder()
     return folder;
 }
 
-// The first byte picks the encoding of the rest.
+// The first byte picks the encoding of the rest (its low bits) and whether
+// the case writes through or saves (see below).
 std::string FileBytes(const uint8_t* data, size_t size)
 {
     if (size == 0)
@@ -65,17 +66,24 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes)
     CloseHandle(file);
 }
 
-void LoadAndSave(const std::wstring& path, const std::wstring& saved)
+// Every write through the profile functions rewrites the whole file, so a
+// case that writes costs tens of times one that only reads: the mode byte
+// sends one case in eight each to write-through and to Save.
+void LoadAndSave(const std::wstring& path, const std::wstring& saved, bool writeThrough, bool save)
 {
     ResponseFilePtr file(CreateResponseFile());
+    file->SetWriteThrough(writeThrough);
     file->Load(path.c_str());
     const QvInstall::PatchList patches = file->GetPatches();
     // A count names no more patches than the section has keys.
     QvFuzz::Check(patches.size() <= file->GetSection(L"patches").size(),
                   "more patches than the section holds");
+    if (!save)
+        return;
     DeleteFileW(saved.c_str());
     file->Save(saved.c_str());
     ResponseFilePtr again(CreateResponseFile());
+    again->SetWriteThrough(false);
     again->Load(saved.c_str());
 }
 
@@ -108,6 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::wstring path = WorkFolder() + L"\\QvInst.rsp";
     const std::wstring saved = WorkFolder() + L"\\QvSaved.rsp";
     WriteWholeFile(path, FileBytes(data, size));
-    LoadAndSave(path, saved);
+    // The program loads with write-through off; some cases load as a new
+    // object does, writing every value back as it goes.
+    const uint8_t mode = size > 0 ? data[0] : 0;
+    LoadAndSave(path, saved, (mode & 0x70) == 0x70, (mode & 0x8C) == 0x8C);
     return 0;
 }

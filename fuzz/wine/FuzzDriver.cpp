@@ -17,6 +17,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -126,7 +127,10 @@ void Watchdog()
         if (GetProcessMemoryInfo(GetCurrentProcess(),
                                  reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                                  sizeof counters) &&
-            counters.PrivateUsage > settings.memoryMb * 1024 * 1024)
+            // Wine fills the page-file figure (anonymous resident memory) but
+            // not always the private one; Windows gives both the commit.
+            std::max(counters.PrivateUsage, counters.PagefileUsage) >
+                settings.memoryMb * 1024 * 1024)
             Die("oom", "memory limit");
     }
 }
