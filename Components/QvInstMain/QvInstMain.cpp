@@ -1,6 +1,8 @@
-// The sample installer engine: installs nothing. It writes what its install
-// context holds to a report file and ends as its environment tells it
+// The sample installer engine: installs the client package when the
+// distribution carries it (ClientInstall.h), writes what its install context
+// holds to a report file and ends as its environment tells it
 // (EngineOptions.h), so that runs of the setup program can be checked.
+#include "ClientInstall.h"
 #include "ContextReport.h"
 #include "EngineOptions.h"
 #include "InstallContext.h"
@@ -55,9 +57,14 @@ extern "C" __declspec(dllexport) unsigned int QvInstMain(std::shared_ptr<CInstal
     CReportLines lines = DescribeContext(*context);
     UseMessages(*context);
     lines.Add(L"Messages", std::to_wstring(context->GetMessages().size()));
+    const CClientInstall install = InstallClientPackage(*context);
+    AddToReport(install, lines);
     lines.Add(L"Outcome", Outcome(options));
     WriteReport(options.reportPath, lines, false);
     context->SetSharedObject(std::make_shared<CEngineSharedObject>(options.reportPath));
+    // Windows Installer's failure is the run's: its code becomes the exit code.
+    if (!install.Succeeded())
+        QV_THROW(install.code, L"QvInstMain", install.package.c_str());
     if (options.raiseStdException)
         throw std::runtime_error("QvInstMain was told to fail");
     if (options.raiseQvError)

@@ -27,7 +27,7 @@ CRspContext::CRspContext(std::wstring localeName, std::wstring dir)
 {
     SetSilent(/*silent=*/true);
     const auto responseFile = GetResponseFile();
-    responseFile->Load(QvBase::JoinPath(dir.c_str(), L"QvInst.rsp", L'\\').c_str());
+    responseFile->Load(QvBase::JoinPath(dir.c_str(), kResponseFileName, L'\\').c_str());
     SetSource(responseFile->GetWellKnownValue(QvInstall::KeySource).c_str());
 }
 

@@ -8,6 +8,9 @@
 
 class CLoadSummary;
 
+// The response file's name in a distribution or source directory.
+constexpr const wchar_t* kResponseFileName = L"QvInst.rsp";
+
 // The response file: sections of keys and values held in memory, read from an
 // initialisation file by Load and written back by Save. With write-through on
 // (the state after construction) and a loaded path, every change is also

@@ -94,7 +94,8 @@ DWORD CopyFromNetwork(const std::wstring& sourceDir, bool copyExecutable, std::w
     return ERROR_SUCCESS;
 }
 
-DWORD CreateDirectoryTree(const std::wstring& input, bool registerForDeletion)
+DWORD CreateDirectoryTree(const std::wstring& input, bool registerForDeletion,
+                          SECURITY_ATTRIBUTES* leafSecurity)
 {
     if (input.size() < 2 || input[1] != L':')
         return ERROR_INVALID_PARAMETER;
@@ -105,7 +106,8 @@ DWORD CreateDirectoryTree(const std::wstring& input, bool registerForDeletion)
          slash = path.find(L'\\', slash + 1))
     {
         const std::wstring level = path.substr(0, slash);
-        if (!CreateDirectoryW(level.c_str(), nullptr))
+        const bool leaf = slash + 1 == path.size();
+        if (!CreateDirectoryW(level.c_str(), leaf ? leafSecurity : nullptr))
         {
             const DWORD error = GetLastError();
             if (error == ERROR_ALREADY_EXISTS)

@@ -15,9 +15,11 @@ std::wstring GetModuleDirectory();
 DWORD CopyFromNetwork(const std::wstring& sourceDir, bool copyExecutable, std::wstring& localPath);
 
 // Creates every missing level of a drive-letter path; with registerForDeletion
-// the levels it creates vanish at the next restart. 87 for a path without a
-// drive letter, else 0 or the first creation error other than 183.
-DWORD CreateDirectoryTree(const std::wstring& path, bool registerForDeletion);
+// the levels it creates vanish at the next restart. The last level, when it
+// is created here, gets leafSecurity (null: the default). 87 for a path
+// without a drive letter, else 0 or the first creation error other than 183.
+DWORD CreateDirectoryTree(const std::wstring& path, bool registerForDeletion,
+                          SECURITY_ATTRIBUTES* leafSecurity = nullptr);
 
 // Clears a read-only attribute; true when there was one.
 bool ClearReadOnly(const std::wstring& path);

@@ -16,6 +16,7 @@
 #include "PathUtils.h"
 #include "QvResponseFile.h"
 #include "RuntimeWorker.h"
+#include "SccmInstall.h"
 #include "SetupOptions.h"
 #include "SilentModeChecks.h"
 #include "StartupWindow.h"
@@ -164,10 +165,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     const CCmdLineParser parser(commandLine, /*caseSensitive=*/0);
     const CSetupOptions options = ReadSetupOptions(parser);
     if (options.sccm)
-    {
-        // GAP: the SCCM front.
-        return ERROR_CALL_NOT_IMPLEMENTED;
-    }
+        return static_cast<int>(RunSccmMode(trace, commandLine));
     CSetupRun run = {options, trace, instance, /*window=*/nullptr};
     if (!options.script)
     {

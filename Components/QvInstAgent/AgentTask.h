@@ -1,0 +1,42 @@
+#pragma once
+
+// The agent's side of one install task, over the install library's task
+// classes: Load reads the stored or announced task (and counts its tries),
+// Complete writes the result and signals the setup program.
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace QvAgent
+{
+struct CTaskParams
+{
+    std::wstring source;
+    std::wstring locale;
+    // Patch files (apply) or patch directories (upgrade), without the "*"
+    // the list text carries.
+    std::vector<std::wstring> patches;
+};
+
+class IAgentTask
+{
+public:
+    virtual ~IAgentTask() = default;
+    virtual CTaskParams Load() = 0;
+    virtual void Complete(unsigned int code, const std::wstring& resultDocument) = 0;
+};
+
+// A task of that type and id, stored in its task key or, when not
+// registry-backed, in its task section. Raises for an unknown type.
+std::unique_ptr<IAgentTask> OpenAgentTask(const std::wstring& id, int type, bool registryBacked);
+
+// Stored tasks that have no result yet, oldest first.
+struct CStoredTask
+{
+    std::wstring id;
+    int type = 0;
+};
+std::vector<CStoredTask> PendingStoredTasks();
+bool IsStored(const std::wstring& id);
+bool HasResult(const std::wstring& id);
+} // namespace QvAgent

@@ -1,0 +1,370 @@
+#include "SccmJob.h"
+
+#include "AdminOnlySecurity.h"
+#include "AdminPin.h"
+#include "CmdLineParser.h"
+#include "FuncTraceContext.h"
+#include "Guid.h"
+#include "InstallTaskKinds.h"
+#include "InstallTaskNames.h"
+#include "InstallerService.h"
+#include "ParseDecimal.h"
+#include "PathUtils.h"
+#include "ProductQueries.h"
+#include "QvResponseFile.h"
+#include "RegistryKey.h"
+#include "ResponseFile.h"
+#include "ServiceControl.h"
+#include "ServiceStartStop.h"
+#include "SetupFileUtils.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+namespace
+{
+constexpr int kDefaultTimeout = 720;
+constexpr DWORD kServiceWaitMs = 30000;
+constexpr DWORD kTaskWaitMs = 3600000;
+constexpr DWORD kPollIntervalMs = 3000;
+constexpr size_t kPathChars = 520;
+constexpr const wchar_t* kAgentSourceFolder = L"setup\\client\\x64";
+
+void SleepWait(DWORD milliseconds)
+{
+    Sleep(milliseconds);
+}
+
+SccmJobSeams::WaitFunction pollWait = SleepWait;
+DWORD taskWaitMs = kTaskWaitMs;
+
+std::wstring TempDirectoryForAgent()
+{
+    const std::wstring temp = QvBase::GetSystemFolderPath(QvBase::FolderWindows, L"TEMP");
+    return QvBase::JoinPath(temp.c_str(), QvBase::CGuid().ToString().c_str(), L'\\');
+}
+
+// A new folder for the agent's copy. A LocalSystem service runs the
+// executable copied here, so the folder grants the system and the
+// administrators alone, from before the first file is in it: a standard user
+// must not plant a module beside it.
+void CreateAgentDirectory(const std::wstring& directory, const wchar_t* function)
+{
+    QvBase::CAdminOnlySecurity security;
+    const DWORD result =
+        CreateDirectoryTree(directory, /*registerForDeletion=*/true, security.Attributes());
+    if (result != ERROR_SUCCESS)
+        QV_THROW(result, function);
+}
+
+void CopyInto(const std::wstring& from, const std::wstring& to, const wchar_t* function)
+{
+    if (!CopyFileW(from.c_str(), to.c_str(), /*failIfExists=*/FALSE))
+        QV_THROW_LAST_ERROR(function);
+}
+
+std::wstring Join(const std::wstring& base, const wchar_t* tail)
+{
+    return QvBase::JoinPath(base.c_str(), tail, L'\\');
+}
+
+std::wstring AgentSourceOf(const std::wstring& root)
+{
+    return Join(Join(root, kAgentSourceFolder), kAgentExecutable);
+}
+
+// The agent's result document once it is there, or "".
+std::wstring ReadResultDocument(const std::wstring& taskId)
+{
+    QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
+    if (key.OpenSub(GetTaskKeyPath(taskId).c_str(), /*create=*/false, KEY_READ | KEY_WRITE) !=
+        ERROR_SUCCESS)
+        return std::wstring();
+    std::wstring text;
+    key.GetString(kTaskErrorValue, text, std::wstring());
+    return text;
+}
+} // namespace
+
+namespace SccmJobRules
+{
+std::wstring ProgramPath(const wchar_t* function)
+{
+    wchar_t buffer[kPathChars] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, kPathChars);
+    if (length == 0 || length >= kPathChars)
+        QV_THROW(length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER, function);
+    return std::wstring(buffer, length);
+}
+
+std::wstring LowerCase(const std::wstring& text)
+{
+    static const _locale_t russian = _create_locale(LC_ALL, "Russian_Russia");
+    std::wstring lower = text;
+    for (wchar_t& c : lower)
+        c = russian != nullptr ? _towlower_l(c, russian) : towlower(c);
+    return lower;
+}
+
+std::wstring DiskRootOf(const std::wstring& modulePath)
+{
+    const size_t at = modulePath.find(kAgentSourceFolder);
+    return at == std::wstring::npos ? modulePath : modulePath.substr(0, at);
+}
+
+int TimeoutFrom(const wchar_t* value)
+{
+    const int parsed = value != nullptr ? ParseDecimal(value) : 0;
+    return parsed != 0 ? parsed : kDefaultTimeout;
+}
+
+std::vector<std::wstring> PatchesFrom(const wchar_t* value)
+{
+    std::vector<std::wstring> patches;
+    const std::wstring text = std::wstring(value != nullptr ? value : L"") + L"*";
+    size_t start = 0;
+    for (size_t star = text.find(L'*'); star != std::wstring::npos;
+         start = star + 1, star = text.find(L'*', start))
+    {
+        if (star > start)
+            patches.push_back(text.substr(start, star - start));
+    }
+    return patches;
+}
+} // namespace SccmJobRules
+
+namespace SccmJobSeams
+{
+WaitFunction SetPollWait(WaitFunction wait)
+{
+    return std::exchange(pollWait, wait != nullptr ? wait : SleepWait);
+}
+
+DWORD SetTaskWaitTime(DWORD milliseconds)
+{
+    return std::exchange(taskWaitMs, milliseconds);
+}
+} // namespace SccmJobSeams
+
+CSccmJob::CSccmJob(int action, const std::shared_ptr<CCmdLineParser>& parser) : action(action)
+{
+    QV_SETUP_FUNCTION(L"CSccmJob::CSccmJob", L"sccm");
+    modulePath = SccmJobRules::LowerCase(SccmJobRules::ProgramPath(qvFunctionName));
+    trace.Trace(2, L"%s", modulePath.c_str());
+    BuildTask(*parser);
+    LoadProtectionSettings();
+}
+
+CSccmJob::~CSccmJob() = default;
+
+void CSccmJob::BuildTask(const CCmdLineParser& parser)
+{
+    const int timeout = SccmJobRules::TimeoutFrom(parser.GetOptionValue(SccmOptionName::kTimeout));
+    switch (action)
+    {
+    case TaskInstall:
+        task = std::make_shared<CInstallTask>(DiskRoot(), timeout);
+        break;
+    case TaskRepair:
+        task = std::make_shared<CRepairTask>(timeout);
+        break;
+    case TaskUninstall:
+        task = std::make_shared<CUninstallTask>(timeout);
+        break;
+    case TaskUpgrade:
+        task = std::make_shared<CUpgradeTask>(DiskRoot(), timeout, TaskPatchList(),
+                                              /*options=*/0);
+        break;
+    case TaskRemoveAllPatches:
+        task = std::make_shared<CApplyRemovePatchesTask>(action, TaskPatchList(), timeout);
+        break;
+    case TaskApplyPatches:
+    {
+        const std::vector<std::wstring> patches =
+            SccmJobRules::PatchesFrom(parser.GetOptionValue(SccmOptionName::kApplyPatch));
+        task = std::make_shared<CApplyRemovePatchesTask>(
+            action, TaskPatchList(patches.begin(), patches.end()), timeout);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CSccmJob::LoadProtectionSettings()
+{
+    QV_SETUP_FUNCTION(L"CSccmJob::LoadProtectionSettings", L"sccm");
+    try
+    {
+        adminPinOn = AdminPinUtils::IsAdminPinOn();
+        trace.Trace(2, L"Admin Pin is %s", adminPinOn ? L"on" : L"off");
+    }
+    QV_CATCH_TRACE(trace)
+}
+
+std::wstring CSccmJob::DiskRoot() const
+{
+    QV_SETUP_FUNCTION(L"CSccmJob::DiskRoot", L"sccm");
+    trace.Trace(2, L"%s", modulePath.c_str());
+    const std::wstring root = SccmJobRules::DiskRootOf(modulePath);
+    if (root.size() != modulePath.size())
+        trace.Trace(2, L"%s", root.c_str());
+    return root;
+}
+
+void CSccmJob::Prepare()
+{
+    QV_SETUP_FUNCTION(L"CSccmJob::Prepare", L"sccm");
+    if (!IsProductInstalled())
+        QV_RAISE(ERROR_NOT_FOUND);
+    if (!IsActionAllowed())
+        QV_RAISE(ERROR_NOT_SUPPORTED);
+}
+
+CInstallTaskResult CSccmJob::Run()
+{
+    QV_SETUP_FUNCTION(L"CSccmJob::Run", L"sccm");
+    return RunService();
+}
+
+CInstallTaskResult CSccmJob::RunService()
+{
+    QV_SETUP_FUNCTION(L"CSccmJob::RunService", L"sccm");
+    task->Store();
+    if (InstallsAgentService())
+    {
+        StopDriver(kAgentServiceName, kServiceWaitMs);
+        StopDriver(kSccmAgentServiceName, kServiceWaitMs);
+        StartDriver(kSccmAgentServiceName, kServiceWaitMs, {});
+    }
+    else if (IsServiceRunning(kAgentServiceName) != 0)
+        StartDriver(kAgentServiceName, kServiceWaitMs, {});
+    else
+        task->Run();
+    if (!WaitsForResult())
+        return CInstallTaskResult(0, std::wstring());
+
+    task->Wait(static_cast<int>(taskWaitMs));
+    std::wstring text;
+    for (int count = 0;; pollWait(kPollIntervalMs))
+    {
+        trace.Trace(2, L"QvSetup alive count: %d", count++);
+        text = ReadResultDocument(task->GetId());
+        if (!text.empty())
+            break;
+    }
+    trace.Trace(2, L"%s", text.c_str());
+    return CInstallTaskResult(text);
+}
+
+void CSccmJob::Finalize()
+{
+    QV_SETUP_FUNCTION(L"CSccmJob::Finalize", L"sccm");
+}
+
+bool CSccmJob::InstallsAgentService() const
+{
+    return false;
+}
+
+bool CSccmJob::WaitsForResult() const
+{
+    return true;
+}
+
+bool CSccmJob::IsActionAllowed() const
+{
+    return !adminPinOn || action == TaskRepair;
+}
+
+CInstallSccmJob::CInstallSccmJob(const std::shared_ptr<CCmdLineParser>& parser)
+    : CSccmJob(TaskInstall, parser)
+{
+}
+
+void CInstallSccmJob::Prepare()
+{
+    QV_SETUP_FUNCTION(L"CInstallSccmJob::Prepare", L"sccm");
+    if (IsProductInstalled())
+        QV_RAISE(ERROR_ALREADY_EXISTS);
+    const std::wstring directory = CopyFiles();
+    task->SetSrcPath(directory);
+    RegisterInstallerService(Join(directory, kAgentExecutable).c_str(), SERVICE_DEMAND_START,
+                             kSccmAgentServiceName, kSccmAgentServiceName);
+}
+
+std::wstring CInstallSccmJob::CopyFiles()
+{
+    QV_SETUP_FUNCTION(L"CInstallSccmJob::CopyFiles", L"sccm");
+    const std::wstring root = DiskRoot();
+    const std::wstring directory = TempDirectoryForAgent();
+    trace.Trace(2, L"%s", directory.c_str());
+    CreateAgentDirectory(directory, qvFunctionName);
+    CopyInto(AgentSourceOf(root), Join(directory, kAgentExecutable), qvFunctionName);
+    CopyInto(Join(root, kResponseFileName), Join(directory, kResponseFileName), qvFunctionName);
+    PrepareResponseFileName(directory);
+    return directory;
+}
+
+void CInstallSccmJob::PrepareResponseFileName(const std::wstring& directory)
+{
+    const std::unique_ptr<QvInstall::IResponseFile> responseFile(CreateResponseFile());
+    responseFile->SetWriteThrough(false);
+    const std::wstring path = Join(directory, kResponseFileName);
+    responseFile->Load(path.c_str());
+    if (responseFile->GetWellKnownValue(QvInstall::KeySource) != L".")
+        return;
+    responseFile->SetWriteThrough(true);
+    ClearReadOnly(path);
+    responseFile->SetSource(DiskRoot());
+}
+
+void CInstallSccmJob::Finalize()
+{
+    QV_SETUP_FUNCTION(L"CInstallSccmJob::Finalize", L"sccm");
+    DeleteDriver(kSccmAgentServiceName);
+    CSccmJob::Finalize();
+}
+
+bool CInstallSccmJob::InstallsAgentService() const
+{
+    return true;
+}
+
+bool CInstallSccmJob::IsActionAllowed() const
+{
+    return true;
+}
+
+CUpgradeSccmJob::CUpgradeSccmJob(const std::shared_ptr<CCmdLineParser>& parser)
+    : CSccmJob(TaskUpgrade, parser)
+{
+}
+
+void CUpgradeSccmJob::Prepare()
+{
+    QV_SETUP_FUNCTION(L"CUpgradeSccmJob::Prepare", L"sccm");
+    CSccmJob::Prepare();
+    CopyFiles();
+}
+
+std::wstring CUpgradeSccmJob::CopyFiles()
+{
+    QV_SETUP_FUNCTION(L"CUpgradeSccmJob::CopyFiles", L"sccm");
+    const std::wstring root = DiskRoot();
+    const std::wstring directory = TempDirectoryForAgent();
+    CreateAgentDirectory(directory, qvFunctionName);
+    CopyInto(AgentSourceOf(root), Join(directory, kAgentExecutable), qvFunctionName);
+    return directory;
+}
+
+void CUpgradeSccmJob::Finalize()
+{
+    QV_SETUP_FUNCTION(L"CUpgradeSccmJob::Finalize", L"sccm");
+    CSccmJob::Finalize();
+}
+
+bool CUpgradeSccmJob::IsActionAllowed() const
+{
+    return true;
+}

@@ -1,0 +1,104 @@
+#include "SccmJob.h"
+
+#include "CmdLineParser.h"
+#include "InstallTask.h"
+#include "SccmInstall.h"
+#include "qvexception.h"
+
+#include <gtest/gtest.h>
+
+TEST(SccmJobRules, DiskRootIsTheFolderAboveTheProgramsDistributionFolder)
+{
+    struct Case
+    {
+        const wchar_t* modulePath;
+        const wchar_t* root;
+    } cases[] = {
+        {L"C:\\DIST\\SETUP\\CLIENT\\X64\\QVSETUP.EXE", L"c:\\dist\\"},
+        {L"c:\\dist\\setup\\client\\x64\\qvsetup.exe", L"c:\\dist\\"},
+        {L"\\\\host\\share\\setup\\client\\x64\\qvsetup.exe", L"\\\\host\\share\\"},
+        {L"c:\\elsewhere\\qvsetup.exe", L"c:\\elsewhere\\qvsetup.exe"},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(c.root, SccmJobRules::DiskRootOf(SccmJobRules::LowerCase(c.modulePath)))
+            << c.modulePath;
+    }
+}
+
+TEST(SccmJobRules, LowerCaseFollowsRussianRulesForCyrillic)
+{
+    EXPECT_EQ(L"c:\\\x0434\x0438\x0441\x0442\\qvsetup.exe",
+              SccmJobRules::LowerCase(L"C:\\\x0414\x0418\x0421\x0422\\QvSetup.EXE"));
+}
+
+TEST(SccmJobRules, TimeoutFallsBackTo720UnlessANonZeroNumber)
+{
+    struct Case
+    {
+        const wchar_t* value;
+        int timeout;
+    } cases[] = {
+        {nullptr, 720}, {L"", 720}, {L"abc", 720}, {L"0", 720}, {L"30", 30}, {L"30abc", 30},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.timeout, SccmJobRules::TimeoutFrom(c.value)) << (c.value ? c.value : L"null");
+}
+
+TEST(SccmJobRules, PatchesAreTheNonEmptyPiecesBetweenStars)
+{
+    using List = std::vector<std::wstring>;
+    struct Case
+    {
+        const wchar_t* value;
+        List patches;
+    } cases[] = {
+        {L"a.msp*b.msp", {L"a.msp", L"b.msp"}},
+        {L"a.msp**b.msp*", {L"a.msp", L"b.msp"}},
+        {L"c:\\p\\one.msp", {L"c:\\p\\one.msp"}},
+        {L"", {}},
+        {L"***", {}},
+        {nullptr, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.patches, SccmJobRules::PatchesFrom(c.value)) << (c.value ? c.value : L"null");
+}
+
+TEST(SccmInstall, ActionIsTheFirstOptionOfTheTableThatIsPresent)
+{
+    struct Case
+    {
+        const wchar_t* commandLine;
+        int action;
+    } cases[] = {
+        {L"/sccm /install", TaskInstall},
+        {L"/SCCM /INSTALL", TaskInstall},
+        {L"/sccm /repair /install", TaskInstall},
+        {L"/sccm /uninstall", TaskUninstall},
+        {L"/sccm /upgrade /repair", TaskUpgrade},
+        {L"/sccm /repair", TaskRepair},
+        {L"/sccm /applypatch:a.msp /removeallpatches", TaskApplyPatches},
+        {L"/sccm /removeallpatches", TaskRemoveAllPatches},
+        {L"/sccm", 0},
+        {L"/sccm /timeout:30", 0},
+    };
+    for (const Case& c : cases)
+    {
+        const CCmdLineParser parser(c.commandLine, /*caseSensitive=*/0);
+        EXPECT_EQ(c.action, SelectSccmAction(parser)) << c.commandLine;
+    }
+}
+
+TEST(SccmInstall, NoActionEndsWithInvalidParameter)
+{
+    CSccmInstall front(L"/sccm /timeout:5");
+    try
+    {
+        front.Do();
+        FAIL() << "no error";
+    }
+    catch (QvBase::CQvError& error)
+    {
+        EXPECT_EQ(static_cast<unsigned int>(ERROR_INVALID_PARAMETER), error.Code());
+    }
+}

@@ -1,0 +1,328 @@
+// The install agent as a real service under the Service Control Manager:
+// tasks stored before it starts and announced while it runs, real Windows
+// Installer work on the client package, a stop in the middle of a wait, and
+// each fault the test steering key can cause (Components/QvInstAgent/README.md).
+#include "ClientProduct.h"
+#include "InstallTask.h"
+#include "InstallTaskKinds.h"
+#include "InstallTaskNames.h"
+#include "InstallTaskResult.h"
+#include "InstallerService.h"
+#include "TestService.h"
+#include "ProcessRunner.h"
+#include "ProductQueries.h"
+#include "RegistryKey.h"
+#include "ServiceStartStop.h"
+#include "TestFiles.h"
+#include "UniqueResource.h"
+#include "qvexception.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+using namespace QvTest;
+
+constexpr const wchar_t* kServiceName = L"QvInstAgentE2e";
+constexpr const wchar_t* kSteeringKey = L"SOFTWARE\\QvTest\\QvInstAgent";
+constexpr const wchar_t* kAgentDir = L"C:\\QvE2eAgent";
+// Without spaces: Wine registers a package's service with an unquoted path.
+constexpr const wchar_t* kInstallDir = L"C:\\QvE2eAgentClient";
+constexpr const wchar_t* kDistribution = L"C:\\QvE2eAgentDist";
+constexpr int kTimeout = 720;
+constexpr DWORD kResultWaitMs = 60000;
+
+std::wstring ReadTaskString(const std::wstring& id, const wchar_t* name)
+{
+    QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
+    std::wstring value;
+    if (key.OpenSub(GetTaskKeyPath(id).c_str(), false, KEY_READ) == ERROR_SUCCESS)
+        key.GetString(name, value, std::wstring());
+    return value;
+}
+
+bool HasTaskValue(const std::wstring& id, const wchar_t* name)
+{
+    QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
+    QvBase::CRegistryValue value;
+    return key.OpenSub(GetTaskKeyPath(id).c_str(), false, KEY_READ) == ERROR_SUCCESS &&
+           key.QueryValue(name, value) == ERROR_SUCCESS;
+}
+
+DWORD TryCount(const std::wstring& id)
+{
+    QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
+    DWORD count = 0;
+    if (key.OpenSub(GetTaskKeyPath(id).c_str(), false, KEY_READ) == ERROR_SUCCESS)
+        key.GetDword(kTaskTryCountValue, count, 0);
+    return count;
+}
+
+// As the SCCM job polls: until "error" is not empty.
+std::wstring WaitForResultText(const std::wstring& id, DWORD timeoutMs = kResultWaitMs)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100)
+    {
+        const std::wstring text = ReadTaskString(id, kTaskErrorValue);
+        if (!text.empty())
+            return text;
+        Sleep(100);
+    }
+    return std::wstring();
+}
+
+void SetSteering(const wchar_t* name, DWORD value)
+{
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSteeringKey, name, REG_DWORD, &value, sizeof value);
+}
+
+void WriteUtf16File(const std::wstring& path, const std::wstring& text)
+{
+    QvBase::CUniqueFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const std::wstring bytes = L"\xFEFF" + text;
+    DWORD written = 0;
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size() * sizeof(wchar_t)),
+              &written, nullptr);
+}
+
+class InstallAgentMachine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(InstalledClientProduct().empty()) << "a client product is installed already";
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSteeringKey);
+        CreateDirectoryW(kAgentDir, nullptr);
+        const std::wstring agent = std::wstring(kAgentDir) + L"\\QvInstAgent.exe";
+        ASSERT_TRUE(CopyFileW((BinDir() + L"QvInstAgent.exe").c_str(), agent.c_str(), FALSE));
+        ASSERT_EQ(0u, RegisterInstallerService(agent.c_str(), SERVICE_DEMAND_START, kServiceName,
+                                               kServiceName));
+        ASSERT_TRUE(service.Exists());
+    }
+    void TearDown() override
+    {
+        service.Remove();
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSteeringKey);
+        for (const std::wstring& id : tasks)
+            RegDeleteTreeW(HKEY_LOCAL_MACHINE, GetTaskKeyPath(id).c_str());
+        RemoveTree(kAgentDir);
+        RemoveTree(kDistribution);
+    }
+
+    template <typename Task, typename... Args> std::shared_ptr<Task> Make(Args&&... args)
+    {
+        auto task = std::make_shared<Task>(std::forward<Args>(args)...);
+        tasks.push_back(task->GetId());
+        return task;
+    }
+    void Start(const wchar_t* name = kServiceName) { ASSERT_EQ(0u, StartDriver(name, 30000, {})); }
+    // The distribution an SCCM install hands over: the response file in the
+    // task's source names the distribution root, which carries the package.
+    std::wstring MakeDistribution(const std::wstring& locale)
+    {
+        const std::wstring x64 = std::wstring(kDistribution) + L"\\setup\\client\\x64";
+        CreateDirectoryW(kDistribution, nullptr);
+        CreateDirectoryW((std::wstring(kDistribution) + L"\\setup").c_str(), nullptr);
+        CreateDirectoryW((std::wstring(kDistribution) + L"\\setup\\client").c_str(), nullptr);
+        CreateDirectoryW(x64.c_str(), nullptr);
+        EXPECT_TRUE(
+            CopyFileW(ClientPackagePath().c_str(), (x64 + L"\\QvClient.msi").c_str(), FALSE));
+        WriteUtf16File(std::wstring(kDistribution) + L"\\QvInst.rsp",
+                       std::wstring(L"[Common]\r\nSource=") + kDistribution + L"\r\nInstalldir=" +
+                           kInstallDir + L"\r\nlocale=" + locale + L"\r\n");
+        return kDistribution;
+    }
+
+    CClientProductGuard guard{kInstallDir};
+    CTestService service{kServiceName};
+    // The product's own service, removed with the product or here.
+    CTestService productService{kClientServiceName};
+    std::vector<std::wstring> tasks;
+};
+
+TEST_F(InstallAgentMachine, StoredInstallTaskIsTakenUpAtStart)
+{
+    auto task = Make<CInstallTask>(MakeDistribution(L"es-ES"), kTimeout);
+    task->Store();
+    Start();
+    const std::wstring text = WaitForResultText(task->GetId());
+    ASSERT_FALSE(text.empty()) << "no result within the time";
+    const CInstallTaskResult result(text);
+    EXPECT_EQ(0, result.code) << text.c_str();
+    EXPECT_EQ(1, result.op);
+    EXPECT_FALSE(result.description.empty());
+    EXPECT_TRUE(HasTaskValue(task->GetId(), kTaskResultValue));
+    EXPECT_EQ(1u, TryCount(task->GetId()));
+
+    EXPECT_TRUE(IsProductInstalled());
+    EXPECT_EQ(L"es-ES", GetInstalledProductLocale()) << "the task's locale";
+    EXPECT_TRUE(FileExists(std::wstring(kInstallDir) + L"\\QvClient.txt")) << "Installdir";
+}
+
+TEST_F(InstallAgentMachine, AnnouncedRepairAndUninstallOfTheInstalledProduct)
+{
+    ASSERT_EQ(0u, InstallClient(kInstallDir, L"ru-RU"));
+    Start();
+    const std::wstring note = std::wstring(kInstallDir) + L"\\QvClient.txt";
+    ASSERT_TRUE(DeleteFileW(note.c_str()));
+
+    auto repair = Make<CRepairTask>(kTimeout);
+    repair->Store();
+    repair->Run();
+    repair->Wait(kResultWaitMs);
+    std::shared_ptr<CInstallTaskResult> repaired(repair->GetResult());
+    EXPECT_EQ(0, repaired->code) << repaired->text.c_str();
+    EXPECT_EQ(2, repaired->op);
+    EXPECT_TRUE(FileExists(note)) << "the repair put the file back";
+
+    auto uninstall = Make<CUninstallTask>(kTimeout);
+    uninstall->Store();
+    uninstall->Run();
+    uninstall->Wait(kResultWaitMs);
+    std::shared_ptr<CInstallTaskResult> removed(uninstall->GetResult());
+    EXPECT_EQ(0, removed->code) << removed->text.c_str();
+    EXPECT_FALSE(IsProductInstalled());
+    EXPECT_FALSE(productService.Exists());
+
+    // Nothing left to act on: Windows Installer's "unknown product".
+    auto again = Make<CRepairTask>(kTimeout);
+    again->Store();
+    again->Run();
+    again->Wait(kResultWaitMs);
+    std::shared_ptr<CInstallTaskResult> unknown(again->GetResult());
+    EXPECT_EQ(static_cast<int>(ERROR_UNKNOWN_PRODUCT), unknown->code);
+}
+
+TEST_F(InstallAgentMachine, PatchThatIsNoPatchGetsTheInstallersCodeInItsChild)
+{
+    ASSERT_EQ(0u, InstallClient(kInstallDir, L"ru-RU"));
+    const std::wstring notAPatch = std::wstring(kAgentDir) + L"\\not-a-patch.msp";
+    WriteUtf16File(notAPatch, L"not a patch");
+    auto task = Make<CApplyRemovePatchesTask>(100, TaskPatchList{notAPatch}, kTimeout);
+    task->Store();
+    Start();
+    const std::wstring text = WaitForResultText(task->GetId());
+    ASSERT_FALSE(text.empty());
+    const CPatchInstallTaskResult result(text);
+    ASSERT_EQ(1u, result.patches.size()) << text.c_str();
+    EXPECT_EQ(notAPatch, result.patches.front().path);
+    EXPECT_NE(0, result.patches.front().code);
+    EXPECT_FALSE(result.patches.front().description.empty());
+    EXPECT_EQ(result.patches.front().code, result.code) << "the first failing patch's code";
+    EXPECT_EQ(100, result.op);
+}
+
+TEST_F(InstallAgentMachine, StopInTheMiddleOfADelayLeavesTheTaskForTheNextStart)
+{
+    SetSteering(L"DelayMs", 600000);
+    SetSteering(L"Result3", 0);
+    auto task = Make<CUninstallTask>(kTimeout);
+    task->Store();
+    Start();
+    Sleep(1000);
+    const DWORD started = GetTickCount();
+    EXPECT_EQ(0u, StopDriver(kServiceName, 30000));
+    EXPECT_LT(GetTickCount() - started, 10000u) << "the stop ends the wait";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), service.State());
+    EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
+    EXPECT_TRUE(ReadTaskString(task->GetId(), kTaskErrorValue).empty());
+
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSteeringKey, L"DelayMs");
+    Start();
+    const std::wstring text = WaitForResultText(task->GetId());
+    ASSERT_FALSE(text.empty()) << "taken up at the next start";
+    EXPECT_EQ(0, CInstallTaskResult(text).code);
+}
+
+TEST_F(InstallAgentMachine, ForcedCodePerTaskType)
+{
+    SetSteering(L"Result2", ERROR_INSTALL_ALREADY_RUNNING);
+    auto repair = Make<CRepairTask>(kTimeout);
+    repair->Store();
+    Start();
+    const std::wstring text = WaitForResultText(repair->GetId());
+    EXPECT_EQ(static_cast<int>(ERROR_INSTALL_ALREADY_RUNNING), CInstallTaskResult(text).code);
+    EXPECT_EQ(2, CInstallTaskResult(text).op);
+}
+
+TEST_F(InstallAgentMachine, NeverAnswersLoadsTheTaskButWritesNoResult)
+{
+    SetSteering(L"NeverAnswer", 1);
+    auto task = Make<CRepairTask>(kTimeout);
+    task->Store();
+    Start();
+    for (int i = 0; i < 100 && TryCount(task->GetId()) == 0; ++i)
+        Sleep(100);
+    EXPECT_EQ(1u, TryCount(task->GetId())) << "the task was loaded";
+    EXPECT_TRUE(WaitForResultText(task->GetId(), 2000).empty());
+    EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
+}
+
+TEST_F(InstallAgentMachine, ResultWithoutDocumentElementFailsToParse)
+{
+    SetSteering(L"NoDocumentElement", 1);
+    auto task = Make<CRepairTask>(kTimeout);
+    task->Store();
+    Start();
+    const std::wstring text = WaitForResultText(task->GetId());
+    ASSERT_FALSE(text.empty());
+    EXPECT_TRUE(HasTaskValue(task->GetId(), kTaskResultValue));
+    bool failed = false;
+    try
+    {
+        CInstallTaskResult result(text);
+    }
+    catch (...)
+    {
+        failed = true;
+    }
+    EXPECT_TRUE(failed) << text.c_str();
+}
+
+TEST_F(InstallAgentMachine, ProcessEndingInTheMiddleOfATaskLeavesItForTheNextStart)
+{
+    SetSteering(L"ExitMidTask", 1);
+    SetSteering(L"Result2", 0);
+    auto task = Make<CRepairTask>(kTimeout);
+    task->Store();
+    Start();
+    if (RunsUnderWine())
+    {
+        // Wine's Service Control Manager notices the end of a service
+        // process only a minute or more later and reports it running until
+        // then: see the process end instead, and leave the restart to Windows.
+        EXPECT_TRUE(WaitForProcessesToEnd(L"QvInstAgent.exe", 30000));
+        EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
+        EXPECT_EQ(0u, TryCount(task->GetId())) << "its work had not begun";
+        return;
+    }
+    EXPECT_TRUE(service.WaitForState(SERVICE_STOPPED, 30000));
+    EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
+
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSteeringKey, L"ExitMidTask");
+    Start();
+    EXPECT_FALSE(WaitForResultText(task->GetId()).empty());
+}
+
+// The hard case: the product's own service uninstalls the product, which
+// stops and deletes that very service. No deadlock, and the result arrives.
+TEST_F(InstallAgentMachine, ProductServiceUninstallsItsOwnProduct)
+{
+    ASSERT_EQ(0u, InstallClient(kInstallDir, L"ru-RU"));
+    ASSERT_TRUE(productService.Exists());
+    auto task = Make<CUninstallTask>(kTimeout);
+    task->Store();
+    Start(kClientServiceName);
+    const std::wstring text = WaitForResultText(task->GetId());
+    ASSERT_FALSE(text.empty()) << "the result is written although the service went away";
+    EXPECT_EQ(0, CInstallTaskResult(text).code) << text.c_str();
+    EXPECT_FALSE(IsProductInstalled());
+    EXPECT_TRUE(productService.WaitForState(0, 30000)) << "the service entry is gone";
+    EXPECT_FALSE(FileExists(std::wstring(kInstallDir) + L"\\QvInstAgent.exe"));
+}
+} // namespace
