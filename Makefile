@@ -1,4 +1,4 @@
-# Front door: make test | make demo | make dist DIST=<dir> | make bench
+# Front door: make test | make demo | make dist DIST=<dir> | make bench | make fuzz
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DIST ?=
@@ -8,7 +8,7 @@ RELEASE_BUILD ?= build-release
 SHIPPED_TARGETS := QvSetup QvInstMain QvInstAgent QvError QvSrvApi QvClientPackage
 export QV_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 
-.PHONY: all deps configure build release test demo dist bench clean
+.PHONY: all deps configure build release test demo dist bench fuzz clean
 
 all: build
 
@@ -50,5 +50,11 @@ bench: build release
 	@tools/dist $(RELEASE_BUILD) $(RELEASE_BUILD)/dist >/dev/null
 	@bench/shipped-size $(RELEASE_BUILD)/dist
 
+# Every fuzz target for FUZZ_SECONDS each (FUZZ_TARGETS: a few of them), in
+# its own tree $(BUILD)-fuzz.
+export FUZZ_SECONDS FUZZ_TARGETS
+fuzz:
+	@tools/fuzz $(BUILD)
+
 clean:
-	rm -rf $(BUILD) $(RELEASE_BUILD)
+	rm -rf $(BUILD) $(BUILD)-fuzz $(RELEASE_BUILD)

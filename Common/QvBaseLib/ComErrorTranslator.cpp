@@ -1,5 +1,7 @@
 #include "ComErrorTranslator.h"
 
+#include "ErrorText.h"
+#include "TextUtils.h"
 #include "UniqueResource.h"
 #include "qvexception.h"
 
@@ -25,6 +27,29 @@ template <typename Getter> std::wstring ReadInfoText(Getter get)
 }
 } // namespace
 
+std::wstring ComErrorMessage(HRESULT code)
+{
+    // _com_error::ErrorMessage formats without FORMAT_MESSAGE_IGNORE_INSERTS,
+    // so every system text holding "%1" came back as "Unknown error".
+    std::wstring text;
+    if (FormatMessageText(/*module=*/nullptr, static_cast<unsigned int>(code), LANG_USER_DEFAULT,
+                          /*arguments=*/nullptr, text))
+    {
+        if (!text.empty() && text.back() == L'\n')
+        {
+            text.pop_back();
+            if (!text.empty() && text.back() == L'\r')
+                text.pop_back();
+        }
+        return text;
+    }
+    const unsigned int value = static_cast<unsigned int>(code);
+    const unsigned int dispatchCode = (value - 0x200u) & 0xFFFFu;
+    if (value >= 0x80040200u && value <= 0x8004FFFFu && dispatchCode != 0)
+        return FormatText(L"IDispatch error #%d", static_cast<int>(dispatchCode));
+    return FormatText(L"Unknown error 0x%0lX", static_cast<unsigned long>(value));
+}
+
 void WINAPI CComErrorTranslator::Translator(HRESULT code, IErrorInfo* info)
 {
     // Takes over the caller's reference: released when this frame unwinds.
@@ -33,8 +58,7 @@ void WINAPI CComErrorTranslator::Translator(HRESULT code, IErrorInfo* info)
     wchar_t codeText[32];
     _snwprintf(codeText, 32, L"0x%08X (%u)", value, value);
     codeText[31] = L'\0';
-    const wchar_t* message = error.ErrorMessage();
-    const std::wstring messageText = message != nullptr ? message : L"";
+    const std::wstring messageText = ComErrorMessage(code);
 
     if (info != nullptr)
     {

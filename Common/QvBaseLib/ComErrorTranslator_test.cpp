@@ -1,5 +1,7 @@
 #include "ComErrorTranslator.h"
 
+#include "ErrorText.h"
+#include "dlls.h"
 #include "qvexception.h"
 
 #include <comdef.h>
@@ -122,6 +124,32 @@ TEST(ComErrorTranslator, MessageTextsWithoutSystemMessage)
               Translate(0x8004FFFF, nullptr).description.find(L"IDispatch error #65023"));
     EXPECT_NE(std::wstring::npos,
               Translate(0x80FF1234, nullptr).description.find(L"Unknown error 0x80FF1234"));
+}
+
+// On Windows many system texts hold inserts ("%1"), HRESULT_FROM_WIN32(34)
+// among them; formatted without FORMAT_MESSAGE_IGNORE_INSERTS they failed and
+// came back as "Unknown error". Wine's system texts have none, so the
+// formatting is shown on a module text that does: the inserts stay as they are.
+TEST(ComErrorTranslator, MessageTextsKeepTheirInserts)
+{
+    const QvBase::CUniqueModule messages = QvBase::LoadDataModule(L"QvError.dll");
+    std::wstring text;
+    ASSERT_TRUE(QvBase::FormatMessageText(messages.Get(), 0xE6000002, /*language=*/0,
+                                          /*arguments=*/nullptr, text));
+    EXPECT_NE(std::wstring::npos, text.find(L"%1")) << text;
+    EXPECT_NE(std::wstring::npos, text.find(L"%3")) << text;
+
+    // The translator's text is the system's own, less its line end.
+    const HRESULT code = HRESULT_FROM_WIN32(ERROR_WRONG_DISK);
+    const std::wstring message = QvBase::ComErrorMessage(code);
+    if (QvBase::FormatMessageText(nullptr, code, LANG_USER_DEFAULT, nullptr, text))
+    {
+        EXPECT_EQ(text.substr(0, text.find_last_not_of(L"\r\n") + 1), message);
+    }
+    else
+    {
+        EXPECT_EQ(L"Unknown error 0x80070022", message);
+    }
 }
 
 TEST(ComErrorTranslator, InstalledAsTheComErrorHandler)

@@ -29,8 +29,23 @@ CUniqueModule LoadMessageModule(unsigned int code)
     return CUniqueModule(LoadLibraryExW(buffer, nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }
 
-bool FormatFrom(HMODULE module, unsigned int code, DWORD language, const DWORD_PTR* arguments,
-                std::wstring& text)
+std::wstring Describe(unsigned int code, const DWORD_PTR* arguments)
+{
+    // Read first: everything below may change the thread's last error.
+    const unsigned int lookup = code == 0xFFFFFFFFu ? GetLastError() : code;
+    const CUniqueModule module = LoadMessageModule(lookup);
+    std::wstring text;
+    if (FormatMessageText(module.Get(), lookup, GetProductLangId(), arguments, text) ||
+        FormatMessageText(module.Get(), lookup, 0, arguments, text))
+    {
+        return CleanMessageText(std::move(text));
+    }
+    return FormatText(L"0x%08X (%u)", lookup, lookup);
+}
+} // namespace
+
+bool FormatMessageText(HMODULE module, unsigned int code, DWORD language,
+                       const DWORD_PTR* arguments, std::wstring& text)
 {
     DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER;
     flags |= module != nullptr ? FORMAT_MESSAGE_FROM_HMODULE : FORMAT_MESSAGE_FROM_SYSTEM;
@@ -45,21 +60,6 @@ bool FormatFrom(HMODULE module, unsigned int code, DWORD language, const DWORD_P
     text.assign(raw, length);
     return true;
 }
-
-std::wstring Describe(unsigned int code, const DWORD_PTR* arguments)
-{
-    // Read first: everything below may change the thread's last error.
-    const unsigned int lookup = code == 0xFFFFFFFFu ? GetLastError() : code;
-    const CUniqueModule module = LoadMessageModule(lookup);
-    std::wstring text;
-    if (FormatFrom(module.Get(), lookup, GetProductLangId(), arguments, text) ||
-        FormatFrom(module.Get(), lookup, 0, arguments, text))
-    {
-        return CleanMessageText(std::move(text));
-    }
-    return FormatText(L"0x%08X (%u)", lookup, lookup);
-}
-} // namespace
 
 const wchar_t* MessageModuleFor(unsigned int code)
 {

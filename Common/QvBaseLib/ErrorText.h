@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace QvBase
@@ -13,6 +15,14 @@ std::wstring DescribeError(unsigned int code);
 std::wstring DescribeError(unsigned int code, const wchar_t* insert1,
                            const wchar_t* insert2 = nullptr, const wchar_t* insert3 = nullptr,
                            const wchar_t* insert4 = nullptr);
+
+// FormatMessageW's text of a code from a message module, or from the
+// system's table for a null module, in a language (0: the system's choice).
+// Without arguments the inserts stay as they stand ("%1"): a text that holds
+// them would otherwise fail to format. With arguments they fill %1 to %10.
+// False when there is no such text.
+bool FormatMessageText(HMODULE module, unsigned int code, DWORD language,
+                       const DWORD_PTR* arguments, std::wstring& text);
 
 // "0x%08X" of the code.
 std::wstring FormatErrorCode(unsigned int code);

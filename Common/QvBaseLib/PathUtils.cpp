@@ -1,6 +1,7 @@
 #include "PathUtils.h"
 
 #include "RegistryKey.h"
+#include "qvexception.h"
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -14,40 +15,44 @@ namespace
 constexpr DWORD kFolderChars = 261;
 constexpr DWORD kExpandChars = 260;
 
-template <typename Query> std::wstring FolderFrom(Query query)
+// The folder a query writes, or the system's reason why there is none.
+template <typename Query> DWORD FolderFrom(Query query, std::wstring& folder)
 {
     wchar_t buffer[kFolderChars] = {};
     const DWORD length = query(kFolderChars, buffer);
-    // 0 is a failure; a length beyond the buffer means it was too small.
-    if (length == 0 || length >= kFolderChars)
-        return std::wstring();
-    return std::wstring(buffer, length);
+    if (length == 0)
+        return GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_PATH_NOT_FOUND;
+    // A length beyond the buffer is the size a longer folder would need.
+    if (length >= kFolderChars)
+        return ERROR_FILENAME_EXCED_RANGE;
+    folder.assign(buffer, length);
+    return ERROR_SUCCESS;
 }
 
-std::wstring ProgramFilesFolder()
+DWORD ProgramFilesFolder(std::wstring& folder)
 {
     CRegistryKey key(CRegistryKey::RootLocalMachine);
-    std::wstring folder;
-    if (key.OpenSub(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", /*create=*/false, KEY_READ) ==
-        ERROR_SUCCESS)
-        key.GetString(L"ProgramFilesDir", folder, std::wstring());
-    return folder;
+    LONG code =
+        key.OpenSub(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", /*create=*/false, KEY_READ);
+    if (code == ERROR_SUCCESS)
+        code = key.GetString(L"ProgramFilesDir", folder, std::wstring());
+    if (code == ERROR_SUCCESS && folder.empty())
+        code = ERROR_PATH_NOT_FOUND;
+    return static_cast<DWORD>(code);
 }
 
-std::wstring LookUpFolder(int kind)
+DWORD LookUpFolder(int kind, std::wstring& folder)
 {
     switch (kind)
     {
     case FolderWindows:
-        return FolderFrom([](DWORD n, wchar_t* b) { return GetWindowsDirectoryW(b, n); });
+        return FolderFrom([](DWORD n, wchar_t* b) { return GetWindowsDirectoryW(b, n); }, folder);
     case FolderSystem:
-        return FolderFrom([](DWORD n, wchar_t* b) { return GetSystemDirectoryW(b, n); });
+        return FolderFrom([](DWORD n, wchar_t* b) { return GetSystemDirectoryW(b, n); }, folder);
     case FolderProgramFiles:
-        return ProgramFilesFolder();
-    case FolderTemp:
-        return FolderFrom([](DWORD n, wchar_t* b) { return GetTempPathW(n, b); });
+        return ProgramFilesFolder(folder);
     default:
-        return std::wstring();
+        return FolderFrom([](DWORD n, wchar_t* b) { return GetTempPathW(n, b); }, folder);
     }
 }
 
@@ -79,11 +84,19 @@ std::wstring JoinPath(const wchar_t* base, const wchar_t* tail, wchar_t separato
 
 std::wstring GetSystemFolderPath(int kind, const wchar_t* tail)
 {
+    QV_FUNCTION_NAME(L"QvBase::GetSystemFolderPath");
     if (kind < FolderWindows || kind > FolderTemp)
         return std::wstring();
     std::wstring& folder = CachedFolder(kind);
     if (folder.empty())
-        folder = LookUpFolder(kind);
+    {
+        // An empty folder would join into a path relative to the current
+        // directory (for a group-policy script often System32).
+        std::wstring found;
+        if (const DWORD error = LookUpFolder(kind, found))
+            QV_RAISE(error);
+        folder = found;
+    }
     return JoinPath(folder.c_str(), tail, L'\\');
 }
 

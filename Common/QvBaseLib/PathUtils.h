@@ -17,8 +17,9 @@ enum SystemFolder
 std::wstring JoinPath(const wchar_t* base, const wchar_t* tail, wchar_t separator);
 
 // A well-known folder (SystemFolder) joined with the tail; "" for an unknown
-// kind. Each folder is looked up once for the process; a failed lookup is
-// tried again on the next call.
+// kind. Each folder is looked up once for the process; a folder that cannot
+// be had (a TEMP too long for the system, no ProgramFilesDir) raises CQvError
+// with the system's code, and is looked up again on the next call.
 std::wstring GetSystemFolderPath(int kind, const wchar_t* tail);
 
 // Environment variables of the text expanded, then joined with the tail.

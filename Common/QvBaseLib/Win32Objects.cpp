@@ -218,7 +218,22 @@ DWORD CWin32Process::Create(const wchar_t* application, const wchar_t* arguments
         commandLine += L"\"" + std::wstring(application) + L"\" ";
     if (arguments != nullptr)
         commandLine += arguments;
+    return Launch(application, waitInputIdle, creationFlags, inheritHandles, environment);
+}
 
+void CWin32Process::CreateNamed_Ex(const wchar_t* application, const std::wstring& text,
+                                   bool inheritHandles)
+{
+    commandLine = text;
+    if (Launch(application, /*waitInputIdle=*/false, /*creationFlags=*/0, inheritHandles,
+               /*environment=*/nullptr) != ERROR_SUCCESS)
+        ThrowError(GetLastError(), kSource, kProcessCreateLine,
+                   L"QvBase::CWin32Process::CreateNamed_Ex");
+}
+
+DWORD CWin32Process::Launch(const wchar_t* application, bool waitInputIdle, DWORD creationFlags,
+                            bool inheritHandles, void* environment)
+{
     CBuffer<wchar_t> writable(commandLine.size() + 1);
     commandLine.copy(writable.Get(), commandLine.size());
 

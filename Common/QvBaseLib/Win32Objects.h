@@ -100,7 +100,17 @@ public:
 
     const std::wstring& GetCommandLine() const { return commandLine; }
 
+    // Starts the program named by application with exactly this command line,
+    // whose first token is only how the child sees its own name: a path with
+    // blanks in that token cannot start another program. Raises CQvError with
+    // the system's code.
+    void CreateNamed_Ex(const wchar_t* application, const std::wstring& commandLine,
+                        bool inheritHandles);
+
 private:
+    DWORD Launch(const wchar_t* application, bool waitInputIdle, DWORD creationFlags,
+                 bool inheritHandles, void* environment);
+
     STARTUPINFOW startupInfo;
     PROCESS_INFORMATION processInfo;
     std::wstring commandLine;

@@ -12,6 +12,15 @@ std::wstring SystemCodeText(DWORD code)
 {
     return FormatText(L"0x%08X (%u)", code, code);
 }
+
+// The module-load error of a path, with the system's code read right after
+// the failed load.
+[[noreturn]] void RaiseModuleLoad(const wchar_t* modulePath, DWORD code, const wchar_t* function)
+{
+    const std::wstring shownPath = modulePath != nullptr ? modulePath : L"";
+    QV_THROW(kErrorModuleLoad, function, shownPath.c_str(), SystemCodeText(code).c_str(),
+             DescribeError(code).c_str());
+}
 } // namespace
 
 CDll::~CDll()
@@ -26,13 +35,17 @@ void CDll::Load(const wchar_t* modulePath)
         return;
     module.Reset(LoadLibraryW(modulePath));
     if (!module)
-    {
-        const DWORD code = GetLastError();
-        const std::wstring shownPath = modulePath != nullptr ? modulePath : L"";
-        QV_RAISE(kErrorModuleLoad, shownPath.c_str(), SystemCodeText(code).c_str(),
-                 DescribeError(code).c_str());
-    }
+        RaiseModuleLoad(modulePath, GetLastError(), qvFunctionName);
     path = modulePath;
+}
+
+CUniqueModule LoadDataModule(const wchar_t* modulePath)
+{
+    QV_FUNCTION_NAME(L"QvBase::LoadDataModule");
+    CUniqueModule module(LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module)
+        RaiseModuleLoad(modulePath, GetLastError(), qvFunctionName);
+    return module;
 }
 
 void CDll::Free()

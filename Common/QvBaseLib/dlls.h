@@ -42,6 +42,11 @@ private:
     std::wstring path;
 };
 
+// A module loaded as a data file, for its resources only. Raises
+// kErrorModuleLoad naming the path, as CDll::Load does: a null module would
+// make resource lookups search the running program instead.
+CUniqueModule LoadDataModule(const wchar_t* path);
+
 // Resolves an export of a loaded module; raises kErrorModuleExport with the
 // given function name when the module lacks it.
 FARPROC ResolveExport(const CDll& dll, const char* exportName, const std::wstring& function);

@@ -3,7 +3,9 @@
 // GetModuleFileNameW (it returns "UNC\host\..." without the leading "\\"),
 // so the whole relaunch runs from the mapped network drive N: of the test
 // prefix; UNC paths are covered by the unit tests of the path handling.
+#include "MsiState.h"
 #include "ProcessRunner.h"
+#include "RedistStandIn.h"
 #include "TestDistribution.h"
 #include "TestFiles.h"
 #include "TraceConfig.h"
@@ -104,6 +106,34 @@ TEST_F(NetworkRelaunchMachine, WithoutGpTheParentEndsAtOnceWithZero)
     EXPECT_EQ(L"1", report.Read()[L"Common.jcsf"]) << report.Text();
 }
 
+// The copy's command line starts with its path unquoted. With a temporary
+// folder "...\Temp Dir" the system once cut that path at the blank and started
+// a planted "...\Temp.exe", whose exit code became the setup's.
+TEST_F(NetworkRelaunchMachine, TempFolderWithABlankStartsTheCopyNotAPlantedProgram)
+{
+    QvTest::CTempDir parent(L"QvRelaunchBlank");
+    const std::wstring temp = parent / L"Temp Dir";
+    ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((QvTest::BinDir() + L"QvRedistStandIn.exe").c_str(),
+                          (parent / L"Temp.exe").c_str(), /*failIfExists=*/FALSE));
+    QvTest::CRedistStandIn planted(L"Temp.exe");
+    planted.ExitCodes(L"4321");
+    QvTest::ProcessResult run;
+    {
+        const QvTest::CTempFolderOfRuns runsTemp(temp);
+        run = RunFromShare(L"/script /gp");
+    }
+    EXPECT_EQ(0u, planted.Runs());
+    EXPECT_EQ(0u, run.exitCode);
+    // The copy sees the command line it always saw: its own path unquoted
+    // (its banner starts after the first blank), then the options.
+    const std::string options = "/source:\"" + Narrow(share) + "\"  /script /gp";
+    const std::string banner = ChildBanner();
+    EXPECT_EQ("Dir\\QvSetup.exe " + options, banner);
+    EXPECT_NE(std::string::npos, Log().find("\r\n  " + Narrow(temp) + "\r\n"));
+    QvTest::WaitForProcessesToEnd(L"QvSetup.exe", 30000);
+}
+
 TEST_F(NetworkRelaunchMachine, MissingLanguageFileStopsBeforeAnyStart)
 {
     DeleteFileW((share + L"\\ru-RU\\QvInstMain.dll.mui").c_str());
@@ -141,5 +171,30 @@ TEST(SourceOptionMachine, GivenSourceReachesTheContext)
         EXPECT_EQ(0u, run.exitCode);
         EXPECT_EQ(c.source, report.Read()[L"Source"]) << report.Text();
     }
+}
+
+// A script run with an empty "/source:" reads the response file of the
+// current directory. It once checked that file and read the Windows
+// folder's QvInst.rsp instead.
+TEST(SourceOptionMachine, EmptySourceReadsTheCurrentDirectorysResponseFile)
+{
+    QvTest::CTestDistribution dist(L"C:\\QvSourceOptionDist");
+    QvTest::CTempDir dir(L"QvSourceOption");
+    QvTest::CTempDir current(L"QvSourceOptionCurrent");
+    QvTest::CEngineReport report(dir / L"engine.txt");
+    QvTest::CMsiState msi;
+    msi.AddRuntimes();
+
+    QvTest::ProcessResult run =
+        QvTest::RunProcess(dist.Setup(), L"/script /source:", 60000, current.Path().c_str());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), run.exitCode);
+    EXPECT_TRUE(report.Read().empty()) << report.Text();
+
+    ASSERT_TRUE(
+        QvTest::WriteUtf16File(current / L"QvInst.rsp", L"[Common]\r\nInstalldir=C:\\Here\r\n"));
+    run = QvTest::RunProcess(dist.Setup(), L"/script /source:", 60000, current.Path().c_str());
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(current / L"QvInst.rsp", report.Read()[L"ResponseFile"]) << report.Text();
+    EXPECT_EQ(L"C:\\Here", report.Read()[L"Common.Installdir"]);
 }
 } // namespace

@@ -37,6 +37,16 @@ public:
             RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
     }
 
+    // Both runtime redistributables of the setup read as installed, so that a
+    // run goes straight to the engine.
+    void AddRuntimes()
+    {
+        for (const wchar_t* code :
+             {L"{C874FB5A-1C85-460A-A4A9-CBCC3FAE7880}", L"{529D20E8-132A-4F1A-A25F-9211B8C943AC}",
+              L"{7D75664A-6C04-424C-82A1-EE88913E5F16}", L"{01FAEC41-B3BC-44F4-B185-5E8475AEB855}"})
+            AddProduct(code);
+    }
+
     // The product reads as installed (state 5) for every user.
     void AddProduct(const wchar_t* productCode)
     {

@@ -140,4 +140,22 @@ bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD timeoutMs)
     }
     return true;
 }
+
+CEnvironmentValue::CEnvironmentValue(const wchar_t* name, const std::wstring& value) : name(name)
+{
+    const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+    had = needed != 0;
+    if (had)
+    {
+        std::vector<wchar_t> old(needed, L'\0');
+        GetEnvironmentVariableW(name, old.data(), needed);
+        previous = old.data();
+    }
+    SetEnvironmentVariableW(name, value.c_str());
+}
+
+CEnvironmentValue::~CEnvironmentValue()
+{
+    SetEnvironmentVariableW(name, had ? previous.c_str() : nullptr);
+}
 } // namespace QvTest

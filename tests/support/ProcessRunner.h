@@ -39,4 +39,35 @@ ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
 // Waits until no process of that executable name runs any more (a program
 // that started another and did not wait for it); false at the time-out.
 bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD timeoutMs);
+
+// An environment variable of the test process, and so of the programs it
+// starts, for the lifetime of the object; then as it was.
+class CEnvironmentValue
+{
+public:
+    CEnvironmentValue(const wchar_t* name, const std::wstring& value);
+    ~CEnvironmentValue();
+    CEnvironmentValue(const CEnvironmentValue&) = delete;
+    CEnvironmentValue& operator=(const CEnvironmentValue&) = delete;
+
+private:
+    const wchar_t* name;
+    std::wstring previous;
+    bool had = false;
+};
+
+// The temporary folder of the programs the test starts (TMP is read before
+// TEMP, so both are set).
+class CTempFolderOfRuns
+{
+public:
+    explicit CTempFolderOfRuns(const std::wstring& folder)
+        : tmp(L"TMP", folder), temp(L"TEMP", folder)
+    {
+    }
+
+private:
+    CEnvironmentValue tmp;
+    CEnvironmentValue temp;
+};
 } // namespace QvTest

@@ -10,14 +10,17 @@
 #include "ResponseFileTables.h"
 #include "TextUtils.h"
 #include "TraceLineScope.h"
+#include "UniqueResource.h"
 #include "qvexception.h"
 
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <memory>
 #include <utility>
+#include <vector>
 
 using namespace QvInstall;
 
@@ -27,6 +30,48 @@ constexpr unsigned int kResponseFileError = 20010;
 const wchar_t kPatchesSection[] = L"patches";
 const wchar_t kPatchCountKey[] = L"count";
 const wchar_t kPatchKeyFormat[] = L"patch%d";
+
+// The existence check looks a relative name up in the current directory, the
+// profile functions in the Windows folder: a relative path is made absolute
+// first, so that the file checked is the file read.
+std::wstring AbsolutePath(const wchar_t* path)
+{
+    if (path == nullptr || *path == L'\0' || !PathIsRelativeW(path))
+        return path != nullptr ? path : L"";
+    const DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
+    std::vector<wchar_t> full(needed + 1, L'\0');
+    const DWORD length =
+        GetFullPathNameW(path, static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (needed == 0 || length == 0 || length >= full.size())
+        return path;
+    return std::wstring(full.data(), length);
+}
+
+// The profile functions take a file they cannot open for an empty one. A
+// file that exists but cannot be read (a directory, a file another process
+// holds without sharing, no access) gives the system's reason instead.
+DWORD ReadAccessError(const std::wstring& path)
+{
+    const QvBase::CUniqueFileHandle file(CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file ? ERROR_SUCCESS : GetLastError();
+}
+
+// A file that the profile functions create is written in the ANSI code page,
+// which turns Cyrillic or CJK values into '?'. A new file starts as UTF-16
+// with a byte-order mark, which they keep; an existing one keeps its
+// encoding. A file that cannot be made shows in the first write.
+void CreateUnicodeFile(const std::wstring& path)
+{
+    const QvBase::CUniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return;
+    static const BYTE kByteOrderMark[] = {0xFF, 0xFE};
+    DWORD written = 0;
+    WriteFile(file.Get(), kByteOrderMark, sizeof kByteOrderMark, &written, nullptr);
+}
 } // namespace
 
 void CResponseFile::SetSource(std::wstring value)
@@ -120,7 +165,11 @@ PatchList CResponseFile::GetPatches()
         const auto found = patches.find(key);
         return found == patches.end() ? std::wstring() : found->second;
     };
-    const long count = std::wcstol(value(kPatchCountKey).c_str(), nullptr, 10);
+    // A count names no more patches than the section has keys: a hand-edited
+    // count of two thousand million must not grow the list without bound. A
+    // missing entry below that still reads as an empty directory.
+    const long count = std::min(std::wcstol(value(kPatchCountKey).c_str(), nullptr, 10),
+                                static_cast<long>(patches.size()));
     PatchList list;
     for (long i = 0; i < count; ++i)
     {
@@ -143,6 +192,7 @@ void CResponseFile::Save(const wchar_t* path)
     if (target.empty())
         throw CQvInstError(QV_WFILE, __LINE__, qvFunctionName, kResponseFileError, L"",
                            QvBase::DescribeError(ERROR_INVALID_NAME).c_str(), L"", L"");
+    CreateUnicodeFile(target);
     const CSaveSection save(target);
     for (const auto& section : settings)
         save(section.first, section.second);
@@ -150,7 +200,7 @@ void CResponseFile::Save(const wchar_t* path)
 
 void CResponseFile::Load(const wchar_t* path)
 {
-    const std::wstring file = path != nullptr ? path : L"";
+    const std::wstring file = AbsolutePath(path);
     QV_LIB_FUNCTION(L"CResponseFile::Load", L"ResponseFile");
     trace.Trace(2, L"%s", file.c_str());
     CLoadSummary summary(trace);
@@ -158,6 +208,11 @@ void CResponseFile::Load(const wchar_t* path)
     if (file.size() >= 2 && !PathFileExistsW(file.c_str()))
         throw CQvInstError(/*isSystemCode=*/false, ERROR_FILE_NOT_FOUND, QV_WFILE, qvFunctionName,
                            __LINE__);
+    if (const DWORD error = file.size() >= 2 ? ReadAccessError(file) : ERROR_SUCCESS)
+    {
+        trace.Trace(4, L"%s cannot be read: %u", file.c_str(), error);
+        throw CQvInstError(/*isSystemCode=*/true, error, QV_WFILE, qvFunctionName, __LINE__);
+    }
     const SectionNames names = ReadSectionNames(file.c_str());
     if (!names.complete)
         throw CQvInstError(QV_WFILE, __LINE__, qvFunctionName, kResponseFileError, file.c_str(),

@@ -6,8 +6,12 @@
 #include "QvInstError.h"
 #include "TraceText.h"
 #include "TraceCapture.h"
+#include "UniqueResource.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
 
 namespace
 {
@@ -75,5 +79,39 @@ TEST_F(ResponseFileTraceMachine, GetPatchesWritesOneLine)
     rsp.SetPatches({L"C:\\p"});
     rsp.GetPatches();
     EXPECT_EQ("CResponseFile::GetPatches { }\r\n", Log());
+}
+// The profile functions read a file they cannot open as an empty one, and
+// the install went on with empty settings: a directory in the file's place,
+// or a file another process holds without sharing.
+TEST_F(ResponseFileTraceMachine, FileThatCannotBeReadRaisesTheSystemsReasonAndNamesIt)
+{
+    const std::wstring folder = dir / L"folder.rsp";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Common", L"Source", L"C:\\d", path.c_str()));
+    const QvBase::CUniqueFileHandle held(CreateFileW(path.c_str(), GENERIC_READ, /*shareMode=*/0,
+                                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    const std::pair<std::wstring, unsigned int> cases[] = {
+        {folder, ERROR_ACCESS_DENIED},
+        {path, ERROR_SHARING_VIOLATION},
+    };
+    for (const auto& [file, code] : cases)
+    {
+        CResponseFile fresh;
+        unsigned int raised = 0;
+        try
+        {
+            fresh.Load(file.c_str());
+        }
+        catch (const CQvInstError& e)
+        {
+            raised = e.Code();
+        }
+        EXPECT_EQ(code, raised) << Narrow(file);
+        EXPECT_EQ(L"", fresh.GetFileName());
+        EXPECT_NE(std::string::npos,
+                  Log().find(Narrow(file) + " cannot be read: " + std::to_string(code)))
+            << Log();
+    }
 }
 } // namespace

@@ -229,6 +229,25 @@ TEST_F(ResponseFile, LoadOfAMissingFileRaisesFileNotFound)
     EXPECT_EQ(L"", rsp.GetFileName());
 }
 
+// A bare name was checked in the current directory and read from the
+// Windows folder; now both are the current directory's file.
+TEST_F(ResponseFile, LoadOfARelativePathReadsTheFileItChecked)
+{
+    EXPECT_TRUE(QvTest::WriteFileBytes(path, "[Common]\r\nSource=C:\\here\r\n"));
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
+    rsp.SetWriteThrough(false);
+    EXPECT_NO_THROW(rsp.Load(L"QvInst.rsp"));
+    EXPECT_EQ(L"C:\\here", rsp.GetWellKnownValue(QvInstall::KeySource));
+    EXPECT_EQ(path, rsp.GetFileName());
+    CResponseFile other;
+    const auto error = InstErrorOf([&] { other.Load(L"absent.rsp"); });
+    SetCurrentDirectoryW(previous);
+    ASSERT_NE(nullptr, error);
+    EXPECT_EQ(2u, error->Code());
+}
+
 TEST_F(ResponseFile, LoadRaisesWhenTheSectionNamesDoNotFit)
 {
     std::string file;
@@ -379,6 +398,8 @@ TEST_F(ResponseFile, SaveWritesEverySectionInOrderAndKeepsWhatTheFileHolds)
     EXPECT_EQ(std::vector<std::wstring>({L"DC=1"}), FileSection(path, L"local"));
     EXPECT_EQ(std::vector<std::wstring>({L"Common", L"other", L"local"}), FileSectionNames(path));
     EXPECT_EQ(L"", rsp.GetFileName());
+    EXPECT_EQ("[Common]", ReadFileBytes(path).substr(0, 8))
+        << "an existing file keeps its encoding";
 }
 
 TEST_F(ResponseFile, SaveWithoutAPathUsesTheLoadedFileWhateverTheWriteThrough)
@@ -395,14 +416,26 @@ TEST_F(ResponseFile, SaveWithoutAPathUsesTheLoadedFileWhateverTheWriteThrough)
     EXPECT_EQ(L"7", FileValue(copy, L"core", L"Id"));
 }
 
-TEST_F(ResponseFile, SaveToANewFileWritesTheSectionsInMapOrder)
+// A new file is UTF-16 with a byte-order mark: in the ANSI code page that
+// the profile functions would choose, Cyrillic and CJK values became '?'.
+TEST_F(ResponseFile, SaveToANewFileWritesUnicodeSectionsInMapOrder)
 {
+    const std::wstring installDir =
+        L"C:\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B\\\u6587\u4EF6";
     rsp.SetCustomSettings(L"local", {{L"DC", L"1"}, {L"Action", L"install"}});
-    rsp.SetCustomSettings(L"Common", {{L"Source", L"C:\\d"}});
+    rsp.SetCustomSettings(L"Common", {{L"Installdir", installDir}});
     const std::wstring fresh = dir / L"fresh.rsp";
     rsp.Save(fresh.c_str());
-    EXPECT_EQ("[Common]\r\nSource=C:\\d\r\n[local]\r\nAction=install\r\nDC=1\r\n",
-              ReadFileBytes(fresh));
+    const std::wstring text = L"\uFEFF[Common]\r\nInstalldir=" + installDir +
+                              L"\r\n[local]\r\nAction=install\r\nDC=1\r\n";
+    EXPECT_EQ(
+        std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)),
+        ReadFileBytes(fresh));
+
+    CResponseFile again;
+    again.SetWriteThrough(false);
+    again.Load(fresh.c_str());
+    EXPECT_EQ(installDir, again.GetWellKnownValue(QvInstall::KeyInstallDir));
 }
 
 TEST_F(ResponseFile, SaveErrors)
@@ -574,6 +607,10 @@ TEST_F(ResponseFile, PatchCountRules)
         {L"1x", {L"C:\\a\\"}},
         {L"0", {}},
         {L"-4", {}},
+        // A hand-edited huge count names no more patches than the section
+        // has keys (it ran until memory was gone).
+        {L"2147483647", {L"C:\\a\\", L""}},
+        {L"99999999999999999999", {L"C:\\a\\", L""}},
         {L"many", {}},
         {L"", {}},
     };

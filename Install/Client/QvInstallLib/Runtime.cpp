@@ -9,9 +9,11 @@
 #include "TraceLineScope.h"
 #include "UniqueResource.h"
 #include "Win32Objects.h"
+#include "dlls.h"
 #include "qvexception.h"
 
 #include <mutex>
+#include <utility>
 
 namespace RuntimeSeams
 {
@@ -68,11 +70,34 @@ bool IsSuccess(DWORD result)
     }
 }
 
-// The engine module loaded as data: it only carries the packages.
-QvBase::CUniqueModule LoadAsData(const std::wstring& path)
+// The package's own folder in the temporary directory, gone again with the
+// package on every way out: an extraction or a run that fails leaves nothing.
+class CWorkFolder
 {
-    return QvBase::CUniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-}
+public:
+    CWorkFolder(std::wstring folder, const std::wstring& fileName)
+        : folder(std::move(folder)),
+          package(QvBase::JoinPath(this->folder.c_str(), fileName.c_str(), L'\\'))
+    {
+        QV_FUNCTION_NAME(L"CRuntimeEx::Install");
+        if (!CreateDirectoryW(this->folder.c_str(), nullptr))
+            QV_RAISE_LAST_ERROR();
+    }
+    ~CWorkFolder()
+    {
+        QvBase::CLastErrorKeeper keeper;
+        DeleteFileW(package.c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+    CWorkFolder(const CWorkFolder&) = delete;
+    CWorkFolder& operator=(const CWorkFolder&) = delete;
+
+    const std::wstring& Package() const { return package; }
+
+private:
+    std::wstring folder;
+    std::wstring package;
+};
 } // namespace
 
 CRuntimeEx::CRuntimeEx(int resourceId, const wchar_t* fileName, ProductPair first,
@@ -124,28 +149,25 @@ void CRuntimeEx::Install(const std::wstring& directory) const
     QV_LIB_FUNCTION(L"CRuntimeEx::Install", L"runtime");
     if (IsInstalled())
         return;
-    const QvBase::CUniqueModule engine =
-        LoadAsData(QvBase::JoinPath(directory.c_str(), kEngineModuleName, L'\\'));
     try
     {
-        const std::wstring workDir =
-            QvBase::GetSystemFolderPath(QvBase::FolderTemp, QvBase::CGuid().ToString().c_str());
-        const std::wstring package = QvBase::JoinPath(workDir.c_str(), fileName.c_str(), L'\\');
-        if (!CreateDirectoryW(workDir.c_str(), nullptr))
-            QV_RAISE_LAST_ERROR();
-        ExtractBinaryResource(package, engine.Get(), static_cast<WORD>(resourceId));
-
+        const QvBase::CUniqueModule engine = QvBase::LoadDataModule(
+            QvBase::JoinPath(directory.c_str(), kEngineModuleName, L'\\').c_str());
         DWORD result = ERROR_SUCCESS;
-        for (int attempt = 1; attempt <= kAttempts; ++attempt)
         {
-            trace.Trace(2, L"Attempt #%d", attempt);
-            result = Run(package);
-            if (result != ERROR_TIMEOUT && result != kTimeoutHresult)
-                break;
-            RuntimeSeams::retryWait(kRetryWaitMs);
+            const CWorkFolder work(
+                QvBase::GetSystemFolderPath(QvBase::FolderTemp, QvBase::CGuid().ToString().c_str()),
+                fileName);
+            ExtractBinaryResource(work.Package(), engine.Get(), static_cast<WORD>(resourceId));
+            for (int attempt = 1; attempt <= kAttempts; ++attempt)
+            {
+                trace.Trace(2, L"Attempt #%d", attempt);
+                result = Run(work.Package());
+                if (result != ERROR_TIMEOUT && result != kTimeoutHresult)
+                    break;
+                RuntimeSeams::retryWait(kRetryWaitMs);
+            }
         }
-        DeleteFileW(package.c_str());
-        RemoveDirectoryW(workDir.c_str());
         if (!IsSuccess(result))
             QV_RAISE(result);
         trace.Trace(2, L"Runtime %s installed:%d.", fileName.c_str(), static_cast<int>(result));

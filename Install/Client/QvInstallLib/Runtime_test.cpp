@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace
@@ -158,5 +159,72 @@ TEST_F(RuntimeInstallMachine, X86PackageIsNotTriedAfterAnX64Failure)
     x64.ExitCodes(L"0");
     EXPECT_EQ(0u, Install());
     EXPECT_EQ(1u, x86.Runs());
+}
+// Folders named like a fresh GUID in the temporary directory.
+std::vector<std::wstring> GuidFolders()
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found = {};
+    const HANDLE search = FindFirstFileW(QvTest::TempPath(L"{*}").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// Distributions whose engine module is missing, not a module, or a module
+// without the packages: one answer for a module that cannot be loaded (the
+// binding's 0xE6000002, not 1813 from a lookup in the test program itself),
+// and no work folder left in the temporary directory on any way out.
+TEST_F(RuntimeInstallMachine, BadEngineModuleGivesOneAnswerAndLeavesNoWorkFolder)
+{
+    struct Case
+    {
+        const char* name;
+        const wchar_t* engineSource; // copied in as QvInstMain.dll; null: none
+        const char* engineBytes;     // written as QvInstMain.dll when not null
+        unsigned int raised;
+    };
+    const Case cases[] = {
+        {"missing", nullptr, nullptr, 0xE6000002},
+        {"corrupt", nullptr, "MZ not a module", 0xE6000002},
+        {"without packages", L"QvSrvApi.dll", nullptr, ERROR_RESOURCE_DATA_NOT_FOUND},
+    };
+    const std::vector<std::wstring> before = GuidFolders();
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        QvTest::CTempDir dist(L"QvRuntimeBadEngine");
+        const std::wstring engine = dist / L"QvInstMain.dll";
+        if (c.engineSource != nullptr)
+        {
+            ASSERT_TRUE(CopyFileW((QvTest::BinDir() + c.engineSource).c_str(), engine.c_str(),
+                                  /*failIfExists=*/FALSE));
+        }
+        if (c.engineBytes != nullptr)
+        {
+            ASSERT_TRUE(QvTest::WriteFileBytes(engine, c.engineBytes));
+        }
+        unsigned int raised = 0;
+        try
+        {
+            InstallRuntime(dist.Path());
+        }
+        catch (QvBase::CQvError& e)
+        {
+            raised = e.Code();
+            if (c.raised == 0xE6000002)
+            {
+                EXPECT_NE(std::wstring::npos, std::wstring(e.Description()).find(engine))
+                    << e.Description();
+            }
+        }
+        EXPECT_EQ(c.raised, raised);
+        EXPECT_EQ(0u, x64.Runs());
+        EXPECT_EQ(before, GuidFolders());
+    }
 }
 } // namespace

@@ -43,8 +43,9 @@ DWORD RelaunchFromTemp(const CSetupOptions& options, QvBase::CTracePrefix& trace
 
     const std::wstring commandLine = BuildRelaunchCommandLine(localExe, shareDir, options);
     QvBase::CWin32Process process;
-    process.Create_Ex(/*application=*/nullptr, commandLine.c_str(), /*waitInputIdle=*/false,
-                      /*creationFlags=*/0, /*inheritHandles=*/true, /*environment=*/nullptr);
+    // The local copy is named outright: the command line starts with its path
+    // unquoted, which CreateProcessW would otherwise cut at the first blank.
+    process.CreateNamed_Ex(localExe.c_str(), commandLine, /*inheritHandles=*/true);
     if (!options.groupPolicy)
         return ERROR_SUCCESS;
     // A copy that cannot be waited for leaves STILL_ACTIVE as the code.
