@@ -13,6 +13,7 @@
 #include "InstallTaskNames.h"
 #include "ProcessRunner.h"
 #include "ServiceStartStop.h"
+#include "StoredTasks.h"
 #include "TestDistribution.h"
 #include "TestFiles.h"
 #include "TestService.h"
@@ -30,26 +31,8 @@ namespace
 using Clock = std::chrono::steady_clock;
 
 constexpr const wchar_t* kSteeringKey = L"SOFTWARE\\QvTest\\QvInstAgent";
-constexpr const wchar_t* kTaskRoot = L"SYSTEM\\CurrentControlSet\\services\\QvInstAgent\\Task";
 constexpr const wchar_t* kInstallDir = L"C:\\QvSccmBenchClient";
 constexpr int kRuns = 10;
-
-std::set<std::wstring> TaskIds()
-{
-    std::set<std::wstring> ids;
-    QvBase::CUniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTaskRoot, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
-        return ids;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i)
-    {
-        DWORD size = 256;
-        if (RegEnumKeyExW(key.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            return ids;
-        ids.insert(name);
-    }
-}
 
 // Median wall time of the runs in milliseconds; 0 when a run failed.
 double MedianMs(const std::wstring& setup, const wchar_t* arguments, DWORD expected)
@@ -119,7 +102,7 @@ int wmain()
         std::puts("SCCM exchange: a client product is installed already; not measured");
         return 1;
     }
-    const std::set<std::wstring> before = TaskIds();
+    const std::set<std::wstring> before = QvTest::StoredTaskIds();
     double exchange = 0;
     double startOnly = 0;
     std::set<std::wstring> measured;
@@ -140,7 +123,7 @@ int wmain()
         exchange = MedianMs(dist.Setup(), L"/sccm /repair", ERROR_SUCCESS);
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSteeringKey);
         // Before the product goes: its removal takes the task keys with it.
-        for (const std::wstring& id : TaskIds())
+        for (const std::wstring& id : QvTest::StoredTaskIds())
             if (before.count(id) == 0)
                 measured.insert(id);
         for (const std::wstring& id : measured)

@@ -11,6 +11,7 @@
 #include "RegistryKey.h"
 #include "RegistryState.h"
 #include "ServiceStartStop.h"
+#include "StoredTasks.h"
 #include "TestDistribution.h"
 #include "TestFiles.h"
 #include "TestService.h"
@@ -31,26 +32,7 @@ constexpr const wchar_t* kDistRoot = L"C:\\QvSccmDist";
 constexpr const wchar_t* kInstallDir = L"C:\\QvSccmClient";
 constexpr const wchar_t* kSteeringKey = L"SOFTWARE\\QvTest\\QvInstAgent";
 constexpr const wchar_t* kSrvApiKey = L"Software\\QvTest\\QvSrvApi";
-constexpr const wchar_t* kTaskRoot = L"SYSTEM\\CurrentControlSet\\services\\QvInstAgent\\Task";
 constexpr DWORD kRunTimeoutMs = 120000;
-
-std::set<std::wstring> TaskIds()
-{
-    std::set<std::wstring> ids;
-    QvBase::CUniqueKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTaskRoot, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
-        return ids;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i)
-    {
-        DWORD size = 256;
-        if (RegEnumKeyExW(key.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        ids.insert(name);
-    }
-    return ids;
-}
 
 std::wstring ReadTaskXml(const std::wstring& id)
 {
@@ -106,7 +88,7 @@ protected:
         WriteRootResponseFile(L".");
         // Every run of the test appends to the one log.
         config.TraceSinkInto(L"QvSetup", logs.Path(), /*params=*/0x0101);
-        tasksBefore = TaskIds();
+        tasksBefore = QvTest::StoredTaskIds();
     }
     void TearDown() override
     {
@@ -137,7 +119,7 @@ protected:
     std::set<std::wstring> NewTaskIds() const
     {
         std::set<std::wstring> ids;
-        for (const std::wstring& id : TaskIds())
+        for (const std::wstring& id : QvTest::StoredTaskIds())
             if (tasksBefore.count(id) == 0)
                 ids.insert(id);
         return ids;
