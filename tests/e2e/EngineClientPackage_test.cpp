@@ -15,13 +15,6 @@ using namespace QvTest;
 
 constexpr const wchar_t* kInstallDir = L"C:\\QvE2eClient";
 
-std::wstring TempPath(const wchar_t* name)
-{
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    return std::wstring(temp) + name;
-}
-
 class EngineClientPackageMachine : public ::testing::Test
 {
 protected:

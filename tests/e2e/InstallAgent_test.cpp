@@ -80,16 +80,6 @@ void SetSteering(const wchar_t* name, DWORD value)
     RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSteeringKey, name, REG_DWORD, &value, sizeof value);
 }
 
-void WriteUtf16File(const std::wstring& path, const std::wstring& text)
-{
-    QvBase::CUniqueFileHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    const std::wstring bytes = L"\xFEFF" + text;
-    DWORD written = 0;
-    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size() * sizeof(wchar_t)),
-              &written, nullptr);
-}
-
 class InstallAgentMachine : public ::testing::Test
 {
 protected:
