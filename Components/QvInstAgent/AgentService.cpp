@@ -71,7 +71,7 @@ void CAgentService::Run()
     try
     {
         CAgentObjects objects;
-        CTaskWorker worker(objects, stopEvent.Get());
+        CTaskWorker worker(objects, stopEvent.Get(), name);
         objects.SetReady();
         Report(SERVICE_RUNNING);
         Log(L"%s: running", name.c_str());

@@ -4,6 +4,7 @@
 #include "InstallTaskKinds.h"
 #include "InstallTaskNames.h"
 #include "RegistryKey.h"
+#include "UniqueResource.h"
 #include "qvexception.h"
 
 #include <algorithm>
@@ -47,10 +48,28 @@ public:
     void Complete(unsigned int code, const std::wstring& resultDocument) override
     {
         task->Complete(static_cast<int>(code), resultDocument);
+        completed = true;
+    }
+    void KeepResultUntilTaken(unsigned long maxMs) override
+    {
+        if (!completed || task->IsRegistryBacked())
+            return;
+        const std::wstring running = task->GetRunningEventName();
+        for (ULONGLONG start = GetTickCount64(); GetTickCount64() - start < maxMs;
+             Sleep(kTakenPollMs))
+        {
+            // The setup side holds its running event for as long as its task
+            // lives; once nobody does, the name no longer opens.
+            const QvBase::CUniqueHandle held(OpenEventW(SYNCHRONIZE, FALSE, running.c_str()));
+            if (!held)
+                return;
+        }
     }
 
 private:
+    static constexpr DWORD kTakenPollMs = 100;
     std::shared_ptr<CCommonInstallTask> task;
+    bool completed = false;
 };
 
 std::wstring TaskRootPath()

@@ -24,6 +24,11 @@ public:
     virtual ~IAgentTask() = default;
     virtual CTaskParams Load() = 0;
     virtual void Complete(unsigned int code, const std::wstring& resultDocument) = 0;
+    // A completed task of the section transport has its result in a section
+    // that ends with the last handle to it: keeps it until the setup side has
+    // let go of the task's running event (it has had the result, or given up
+    // on it), at most maxMs. Returns at once for any other task.
+    virtual void KeepResultUntilTaken(unsigned long maxMs) = 0;
 };
 
 // A task of that type and id, stored in its task key or, when not

@@ -18,6 +18,9 @@ namespace
 {
 // A result text without a document element, for the steering fault.
 constexpr const wchar_t* kNotADocument = L"no document element";
+// How long a result section is kept for a setup side that has not let go of
+// the task yet: it reads the result as soon as the running event is set.
+constexpr unsigned long kResultKeepMs = 30000;
 
 std::wstring InstalledProduct()
 {
@@ -185,7 +188,12 @@ unsigned int CompleteUnstartedTask(const std::wstring& id, int type, bool regist
     }
 }
 
-unsigned int RunTaskProcess(const std::wstring& id, int type, bool registryBacked)
+namespace
+{
+// Load, work and result under the work lock; the task object comes out for
+// what follows the lock.
+unsigned int CarryOutTask(const std::wstring& id, int type, bool registryBacked,
+                          std::unique_ptr<IAgentTask>& task)
 {
     CWorkLock lock;
     if (registryBacked && HasResult(id))
@@ -193,7 +201,6 @@ unsigned int RunTaskProcess(const std::wstring& id, int type, bool registryBacke
         Log(L"task %s has a result already", id.c_str());
         return ERROR_SUCCESS;
     }
-    std::unique_ptr<IAgentTask> task;
     try
     {
         task = OpenAgentTask(id, type, registryBacked);
@@ -243,5 +250,17 @@ unsigned int RunTaskProcess(const std::wstring& id, int type, bool registryBacke
             return again.Code();
         }
     }
+}
+} // namespace
+
+unsigned int RunTaskProcess(const std::wstring& id, int type, bool registryBacked)
+{
+    std::unique_ptr<IAgentTask> task;
+    const unsigned int code = CarryOutTask(id, type, registryBacked, task);
+    // Outside the work lock: a result kept for the setup side holds up no
+    // other agent's task.
+    if (task)
+        task->KeepResultUntilTaken(kResultKeepMs);
+    return code;
 }
 } // namespace QvAgent

@@ -2,6 +2,7 @@
 
 #include "AgentLog.h"
 #include "AgentTask.h"
+#include "ServiceEntry.h"
 #include "TaskWork.h"
 #include "TestSteering.h"
 #include "qvexception.h"
@@ -14,11 +15,21 @@ namespace
 // task is tried this often before it is given up with that error as result.
 constexpr int kStartAttempts = 3;
 constexpr DWORD kStartRetryMs = 500;
+// How often an idle agent looks whether its service entry is retired.
+constexpr DWORD kEntryCheckMs = 1000;
 } // namespace
 
-CTaskWorker::CTaskWorker(CAgentObjects& objects, HANDLE stopEvent)
-    : objects(objects), stopEvent(stopEvent)
+CTaskWorker::CTaskWorker(CAgentObjects& objects, HANDLE stopEvent, std::wstring serviceName)
+    : objects(objects), stopEvent(stopEvent), serviceName(std::move(serviceName))
 {
+}
+
+bool CTaskWorker::Retired() const
+{
+    if (!IsServiceEntryRetired(serviceName))
+        return false;
+    Log(L"%s: the service entry is disabled or deleted; the agent ends", serviceName.c_str());
+    return true;
 }
 
 bool CTaskWorker::Stopping() const
@@ -31,16 +42,25 @@ void CTaskWorker::Run()
     if (!TakeUpStoredTasks())
         return;
     const HANDLE events[] = {stopEvent, objects.NewTaskEvent()};
-    while (WaitForMultipleObjects(ARRAYSIZE(events), events, /*waitAll=*/FALSE, INFINITE) ==
-           WAIT_OBJECT_0 + 1)
+    for (;;)
     {
+        const DWORD woke =
+            WaitForMultipleObjects(ARRAYSIZE(events), events, /*waitAll=*/FALSE, kEntryCheckMs);
+        if (woke == WAIT_TIMEOUT)
+        {
+            if (Retired())
+                return;
+            continue;
+        }
+        if (woke != WAIT_OBJECT_0 + 1)
+            return;
         const CTaskAnnouncement announced = objects.ReadAnnouncement();
         Log(L"announced: task %s type %d", announced.id.c_str(), announced.type);
         // A registry-backed task has its key; any other waits in its section.
         if (!announced.id.empty() && !TakeUp(announced.id, announced.type, IsStored(announced.id)))
             return;
         // Tasks stored while this one ran, announced or not.
-        if (!TakeUpStoredTasks())
+        if (!TakeUpStoredTasks() || Retired())
             return;
     }
 }
