@@ -29,11 +29,19 @@ std::wstring ModulePath()
     }
 }
 
-BOOL DeleteAtRestart(const std::wstring& path)
+// A folder registered before its files would still hold them at the restart
+// and stay for good: registered again, it goes after them.
+void DeleteAtRestartAgain(const std::vector<std::wstring>& directories)
 {
-    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    for (const std::wstring& directory : directories)
+        DeleteAtRestart(directory);
 }
 } // namespace
+
+bool DeleteAtRestart(const std::wstring& path)
+{
+    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
 
 std::wstring GetModuleDirectory()
 {
@@ -87,10 +95,12 @@ DWORD CopyFromNetwork(const std::wstring& sourceDir, bool copyExecutable, std::w
         {
             const DWORD error = GetLastError();
             trace.Trace(2, L"%s -> %s: %d", from.c_str(), to.c_str(), error);
+            DeleteAtRestartAgain(directories);
             QV_RAISE(error);
         }
         DeleteAtRestart(to);
     }
+    DeleteAtRestartAgain(directories);
     return ERROR_SUCCESS;
 }
 

@@ -1,6 +1,7 @@
 #include "SetupFileUtils.h"
 
 #include "PathUtils.h"
+#include "PendingDeletions.h"
 #include "qvexception.h"
 #include "TraceConfig.h"
 
@@ -10,49 +11,9 @@
 
 namespace
 {
+using QvTest::CPendingDeletions;
 using QvTest::CTempDir;
 using QvTest::FileExists;
-
-constexpr const wchar_t* kSessionManager = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-
-// The restart deletions registered so far, as MoveFileExW records them; the
-// value is put back as it was when the object ends.
-class CPendingDeletions
-{
-public:
-    CPendingDeletions() : saved(Read()) {}
-    ~CPendingDeletions()
-    {
-        HKEY key = nullptr;
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key);
-        if (saved.empty())
-            RegDeleteValueW(key, L"PendingFileRenameOperations");
-        else
-            RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                           reinterpret_cast<const BYTE*>(saved.data()),
-                           static_cast<DWORD>(saved.size() * sizeof(wchar_t)));
-        RegCloseKey(key);
-    }
-    // True when the path was registered after this object was made.
-    bool Registered(const std::wstring& path) const
-    {
-        const std::wstring now = Read();
-        const std::wstring entry = std::wstring(L"\\??\\") + path + L'\0';
-        return now.find(entry, saved.empty() ? 0 : saved.size() - 1) != std::wstring::npos;
-    }
-
-private:
-    static std::wstring Read()
-    {
-        wchar_t buffer[32768];
-        DWORD size = sizeof buffer;
-        if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations",
-                         RRF_RT_REG_MULTI_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-            return std::wstring();
-        return std::wstring(buffer, size / sizeof(wchar_t));
-    }
-    std::wstring saved;
-};
 
 std::wstring ExeName()
 {
@@ -169,8 +130,11 @@ TEST_F(CopyFromNetworkMachine, CopiesEngineExecutableAndLanguageFiles)
     EXPECT_EQ("engine", QvTest::ReadFileBytes(Temp(L"QvInstMain.dll")));
     EXPECT_EQ("mui", QvTest::ReadFileBytes(Temp(L"es-ES\\QvInstMain.dll.mui")));
     EXPECT_TRUE(pending.Registered(Temp(L"QvInstMain.dll")));
-    EXPECT_TRUE(pending.Registered(Temp(L"ru-RU")));
-    EXPECT_TRUE(pending.Registered(Temp(L"ru-RU\\QvInstMain.dll.mui")));
+    EXPECT_TRUE(pending.Registered(Temp(ExeName())));
+    for (const wchar_t* lang : {L"en-US", L"ru-RU", L"es-ES"})
+        EXPECT_TRUE(
+            pending.FolderGoesAfter(Temp(lang), Temp(std::wstring(lang) + L"\\QvInstMain.dll.mui")))
+            << lang;
 
     // Without the flag the executable stays where it is and the engine's
     // local path comes back.
@@ -198,5 +162,7 @@ TEST_F(CopyFromNetworkMachine, MissingLanguageFileStopsWithError2)
     EXPECT_TRUE(FileExists(Temp(ExeName())));
     EXPECT_TRUE(FileExists(Temp(L"en-US\\QvInstMain.dll.mui")));
     EXPECT_FALSE(FileExists(Temp(L"es-ES\\QvInstMain.dll.mui")));
+    EXPECT_TRUE(pending.FolderGoesAfter(Temp(L"en-US"), Temp(L"en-US\\QvInstMain.dll.mui")))
+        << "what was copied before the failure still goes at the restart";
 }
 } // namespace

@@ -57,11 +57,29 @@ void CreateAgentDirectory(const std::wstring& directory, const wchar_t* function
         QV_THROW(result, function);
 }
 
+// The copies stay after the job and go at the next restart, with their
+// folder: each copy is registered for deletion then.
 void CopyInto(const std::wstring& from, const std::wstring& to, const wchar_t* function)
 {
     if (!CopyFileW(from.c_str(), to.c_str(), /*failIfExists=*/FALSE))
         QV_THROW_LAST_ERROR(function);
+    DeleteAtRestart(to);
 }
+
+// Windows removes a folder at the restart only when it is empty by its turn:
+// the agent's folder is registered once more when the copying ends, however
+// it ends, so that it comes after the files put into it.
+class CFolderGoesAfterItsFiles
+{
+public:
+    explicit CFolderGoesAfterItsFiles(const std::wstring& directory) : directory(directory) {}
+    ~CFolderGoesAfterItsFiles() { DeleteAtRestart(directory); }
+    CFolderGoesAfterItsFiles(const CFolderGoesAfterItsFiles&) = delete;
+    CFolderGoesAfterItsFiles& operator=(const CFolderGoesAfterItsFiles&) = delete;
+
+private:
+    const std::wstring& directory;
+};
 
 std::wstring Join(const std::wstring& base, const wchar_t* tail)
 {
@@ -300,8 +318,11 @@ std::wstring CInstallSccmJob::CopyFiles()
     const std::wstring directory = TempDirectoryForAgent();
     trace.Trace(2, L"%s", directory.c_str());
     CreateAgentDirectory(directory, qvFunctionName);
-    CopyInto(AgentSourceOf(root), Join(directory, kAgentExecutable), qvFunctionName);
-    CopyInto(Join(root, kResponseFileName), Join(directory, kResponseFileName), qvFunctionName);
+    {
+        const CFolderGoesAfterItsFiles folder(directory);
+        CopyInto(AgentSourceOf(root), Join(directory, kAgentExecutable), qvFunctionName);
+        CopyInto(Join(root, kResponseFileName), Join(directory, kResponseFileName), qvFunctionName);
+    }
     PrepareResponseFileName(directory);
     return directory;
 }
@@ -354,6 +375,7 @@ std::wstring CUpgradeSccmJob::CopyFiles()
     const std::wstring root = DiskRoot();
     const std::wstring directory = TempDirectoryForAgent();
     CreateAgentDirectory(directory, qvFunctionName);
+    const CFolderGoesAfterItsFiles folder(directory);
     CopyInto(AgentSourceOf(root), Join(directory, kAgentExecutable), qvFunctionName);
     return directory;
 }
