@@ -6,6 +6,7 @@
 #include "PathUtils.h"
 #include "ProfileReader.h"
 #include "QvInstError.h"
+#include "ResponseFileEncoding.h"
 #include "ResponseFileSaveSection.h"
 #include "ResponseFileTables.h"
 #include "TextUtils.h"
@@ -58,20 +59,6 @@ DWORD ReadAccessError(const std::wstring& path)
     return file ? ERROR_SUCCESS : GetLastError();
 }
 
-// A file that the profile functions create is written in the ANSI code page,
-// which turns Cyrillic or CJK values into '?'. A new file starts as UTF-16
-// with a byte-order mark, which they keep; an existing one keeps its
-// encoding. A file that cannot be made shows in the first write.
-void CreateUnicodeFile(const std::wstring& path)
-{
-    const QvBase::CUniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return;
-    static const BYTE kByteOrderMark[] = {0xFF, 0xFE};
-    DWORD written = 0;
-    WriteFile(file.Get(), kByteOrderMark, sizeof kByteOrderMark, &written, nullptr);
-}
 } // namespace
 
 void CResponseFile::SetSource(std::wstring value)
@@ -192,7 +179,9 @@ void CResponseFile::Save(const wchar_t* path)
     if (target.empty())
         throw CQvInstError(QV_WFILE, __LINE__, qvFunctionName, kResponseFileError, L"",
                            QvBase::DescribeError(ERROR_INVALID_NAME).c_str(), L"", L"");
-    CreateUnicodeFile(target);
+    // A new file starts as UTF-16, so that it takes any text; an existing one
+    // keeps its encoding while its values fit it.
+    ResponseFileEncoding::CreateUnicodeFile(target);
     const CSaveSection save(target);
     for (const auto& section : settings)
         save(section.first, section.second);

@@ -2,6 +2,7 @@
 
 #include "ErrorText.h"
 #include "QvInstError.h"
+#include "ResponseFileEncoding.h"
 #include "qvexception.h"
 
 #include <windows.h>
@@ -26,9 +27,19 @@ void CSaveSection::Write(const std::wstring& section, const std::wstring& key,
                          const std::wstring& value) const
 {
     QV_FUNCTION_NAME(L"CSaveSection::Write");
-    if (WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), target.c_str()))
+    DWORD error = ERROR_SUCCESS;
+    // A text the file's code page cannot hold is never written lossily.
+    const bool fits = ResponseFileEncoding::FitsAnsiCodePage(section) &&
+                      ResponseFileEncoding::FitsAnsiCodePage(key) &&
+                      ResponseFileEncoding::FitsAnsiCodePage(value);
+    if (!fits)
+        error = ResponseFileEncoding::MakeUnicode(target);
+    if (error == ERROR_SUCCESS &&
+        WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), target.c_str()))
         return;
-    const std::wstring reason = QvBase::DescribeError(GetLastError());
+    if (error == ERROR_SUCCESS)
+        error = GetLastError();
+    const std::wstring reason = QvBase::DescribeError(error);
     throw CQvInstError(QV_WFILE, __LINE__, qvFunctionName, kResponseFileWriteError, target.c_str(),
                        reason.c_str(), section.c_str(), key.c_str());
 }

@@ -5,6 +5,7 @@
 
 #include "QvInstError.h"
 #include "TraceConfig.h"
+#include "UniqueResource.h"
 
 #include <gtest/gtest.h>
 
@@ -455,6 +456,90 @@ TEST_F(ResponseFile, SaveErrors)
     ASSERT_NE(nullptr, error);
     EXPECT_EQ(20010u, error->Code());
     EXPECT_TRUE(StartsWith(error->Description(), L"|")) << error->Description();
+}
+
+// --- The encoding of an existing file ------------------------------------------
+
+// A file without a UTF-16 byte-order mark is written in the ANSI code page,
+// which turned a Cyrillic distribution root into "c:\???\": a text the code
+// page cannot hold makes the file UTF-16 first, keeping everything in it;
+// one it can hold leaves the encoding alone.
+struct EncodingCase
+{
+    const char* name;
+    std::string file;
+    std::wstring section;
+    std::wstring key;
+    std::wstring value;
+    bool becomesUtf16;
+};
+
+const std::string kAnsiFile =
+    "; kept\r\n[Common]\r\nSource=.\r\nName=caf\xE9\r\n[other]\r\nk=v\r\n";
+const std::wstring kCyrillic =
+    L"c:\\\u0434\u0438\u0441\u0442\u0440\u0438\u0431\u0443\u0442\u0438\u0432\\";
+const std::wstring kCjk = L"c:\\\u914D\u5E03\\";
+
+std::vector<EncodingCase> EncodingCases()
+{
+    const std::string utf16 = QvTest::Utf16Bytes(
+        L"\xFEFF; kept\r\n[Common]\r\nSource=.\r\nName=caf\u00E9\r\n[other]\r\nk=v\r\n");
+    const std::string utf8 = "\xEF\xBB\xBF; kept\r\n[Common]\r\nSource=.\r\nName=caf\xC3\xA9\r\n"
+                             "[other]\r\nk=v\r\n";
+    return {
+        {"Cyrillic value into an ANSI file", kAnsiFile, L"Common", L"Source", kCyrillic, true},
+        {"CJK value into an ANSI file", kAnsiFile, L"Common", L"Source", kCjk, true},
+        {"Cyrillic section and key into an ANSI file", kAnsiFile, L"\u043F\u0443\u0442\u044C",
+         L"\u043A\u043B\u044E\u0447", L"1", true},
+        {"a value the code page holds", kAnsiFile, L"Common", L"Source", L"c:\\caf\u00E9\\", false},
+        {"Cyrillic value into a UTF-8 file", utf8, L"Common", L"Source", kCyrillic, true},
+        {"Cyrillic value into a UTF-16 file", utf16, L"Common", L"Source", kCyrillic, true},
+    };
+}
+
+TEST_F(ResponseFile, ATextTheCodePageCannotHoldMakesTheFileUnicodeFirst)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the cases are written for the code page of an English Windows";
+    for (const EncodingCase& c : EncodingCases())
+    {
+        SCOPED_TRACE(c.name);
+        CResponseFile file;
+        EXPECT_TRUE(QvTest::WriteFileBytes(path, c.file));
+        file.SetWriteThrough(false);
+        file.Load(path.c_str());
+        file.SetWriteThrough(true);
+        file.SetCustomSettings(c.section, {{c.key, c.value}});
+
+        const std::string bytes = ReadFileBytes(path);
+        EXPECT_EQ(c.becomesUtf16, bytes.compare(0, 2, "\xFF\xFE") == 0);
+        EXPECT_EQ(c.value, FileValue(path, c.section.c_str(), c.key.c_str()));
+        EXPECT_EQ(L"caf\u00E9", FileValue(path, L"Common", L"Name"));
+        EXPECT_EQ(L"v", FileValue(path, L"other", L"k"));
+        if (c.section != L"Common")
+        {
+            EXPECT_EQ(L".", FileValue(path, L"Common", L"Source"));
+        }
+        EXPECT_NE(std::string::npos, bytes.find(c.becomesUtf16 ? QvTest::Utf16Bytes(L"; kept")
+                                                               : std::string("; kept")))
+            << "the comment stays";
+    }
+}
+
+TEST_F(ResponseFile, AFileThatCannotBeMadeUnicodeRaisesAndStaysAsItWas)
+{
+    LoadQuietly(kAnsiFile);
+    {
+        // Another process holds the file without sharing.
+        const QvBase::CUniqueFileHandle held(CreateFileW(
+            path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        const auto error = InstErrorOf([&] { rsp.SetSource(kCyrillic); });
+        ASSERT_NE(nullptr, error);
+        EXPECT_EQ(20010u, error->Code());
+        EXPECT_TRUE(EndsWith(error->Description(), L"|Common|Source")) << error->Description();
+    }
+    EXPECT_EQ(kAnsiFile, ReadFileBytes(path)) << "nothing lost, nothing written half";
 }
 
 // --- Components and actions ---------------------------------------------------
