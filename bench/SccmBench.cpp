@@ -9,6 +9,7 @@
 // (/sccm without an action) shows what process start and shut-down cost, and
 // the agent's log (its lines carry milliseconds) what the agent itself took
 // from taking a task up to having done it.
+#include "AgentMachine.h"
 #include "ClientProduct.h"
 #include "InstallTaskNames.h"
 #include "ProcessRunner.h"
@@ -30,7 +31,6 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 
-constexpr const wchar_t* kSteeringKey = L"SOFTWARE\\QvTest\\QvInstAgent";
 constexpr const wchar_t* kInstallDir = L"C:\\QvSccmBenchClient";
 constexpr int kRuns = 10;
 
@@ -117,11 +117,11 @@ int wmain()
             return 1;
         }
         const DWORD answer = ERROR_SUCCESS;
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSteeringKey, L"Result2", REG_DWORD, &answer,
-                        sizeof answer);
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, QvTest::kAgentSteeringKey, L"Result2", REG_DWORD,
+                        &answer, sizeof answer);
         startOnly = MedianMs(dist.Setup(), L"/sccm", ERROR_INVALID_PARAMETER);
         exchange = MedianMs(dist.Setup(), L"/sccm /repair", ERROR_SUCCESS);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSteeringKey);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, QvTest::kAgentSteeringKey);
         // Before the product goes: its removal takes the task keys with it.
         for (const std::wstring& id : QvTest::StoredTaskIds())
             if (before.count(id) == 0)

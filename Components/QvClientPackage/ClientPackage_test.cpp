@@ -1,5 +1,6 @@
 #include "ClientPackage.h"
 
+#include "AgentMachine.h"
 #include "ClientProduct.h"
 #include "ProductQueries.h"
 #include "TestFiles.h"
@@ -18,13 +19,10 @@ constexpr const wchar_t* kInstallDir = L"C:\\QvTestClientPackage";
 class ClientPackageMachine : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(InstalledClientProduct().empty())
-            << "the client product is installed already; this test would remove it";
-        ASSERT_TRUE(FileExists(ClientPackagePath()));
-    }
-    CClientProductGuard guard{kInstallDir};
+    void SetUp() override { ASSERT_TRUE(FileExists(ClientPackagePath())); }
+    // A product a test left (or one that hung and was ended) goes first, and
+    // whatever this test leaves goes at its end.
+    CAgentMachineCleanup cleanup{kInstallDir};
     // The package's service: removed also when a test fails half-way.
     CTestService agentService{kClientServiceName};
 };

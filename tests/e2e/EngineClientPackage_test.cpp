@@ -1,6 +1,7 @@
 // A script run of QvSetup.exe from a distribution that carries the product
 // package: the sample engine installs it for real, and Windows Installer's
 // failure becomes the run's exit code.
+#include "AgentMachine.h"
 #include "ClientProduct.h"
 #include "ProcessRunner.h"
 #include "TestDistribution.h"
@@ -20,12 +21,13 @@ class EngineClientPackageMachine : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InstalledClientProduct().empty()) << "a client product is installed already";
         dist.WriteResponseFile(std::wstring(L"[Common]\r\nInstalldir=") + kInstallDir + L"\r\n");
     }
     std::wstring PackageBesideTheProgram() const { return dist.ProgramDir() + L"\\QvClient.msi"; }
 
-    CClientProductGuard guard{kInstallDir};
+    // A product a test left (or one that hung and was ended) goes first, and
+    // whatever this test leaves goes at its end.
+    CAgentMachineCleanup cleanup{kInstallDir};
     CTestDistribution dist{TempPath(L"QvE2eEngineClient")};
     CEngineReport report{TempPath(L"QvE2eEngineClient.report.txt")};
 };

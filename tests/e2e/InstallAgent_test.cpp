@@ -2,18 +2,21 @@
 // tasks stored before it starts and announced while it runs, real Windows
 // Installer work on the client package, a stop in the middle of a wait, and
 // each fault the test steering key can cause (Components/QvInstAgent/README.md).
+#include "AgentMachine.h"
 #include "ClientProduct.h"
 #include "InstallTask.h"
 #include "InstallTaskKinds.h"
 #include "InstallTaskNames.h"
 #include "InstallTaskResult.h"
 #include "InstallerService.h"
-#include "TestService.h"
+#include "MachineStaysUp.h"
 #include "ProcessRunner.h"
 #include "ProductQueries.h"
 #include "RegistryKey.h"
+#include "ServiceControl.h"
 #include "ServiceStartStop.h"
 #include "TestFiles.h"
+#include "TestService.h"
 #include "UniqueResource.h"
 #include "qvexception.h"
 
@@ -28,7 +31,6 @@ namespace
 using namespace QvTest;
 
 constexpr const wchar_t* kServiceName = L"QvInstAgentE2e";
-constexpr const wchar_t* kSteeringKey = L"SOFTWARE\\QvTest\\QvInstAgent";
 constexpr const wchar_t* kAgentDir = L"C:\\QvE2eAgent";
 // Without spaces: Wine registers a package's service with an unquoted path.
 constexpr const wchar_t* kInstallDir = L"C:\\QvE2eAgentClient";
@@ -77,7 +79,26 @@ std::wstring WaitForResultText(const std::wstring& id, DWORD timeoutMs = kResult
 
 void SetSteering(const wchar_t* name, DWORD value)
 {
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSteeringKey, name, REG_DWORD, &value, sizeof value);
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kAgentSteeringKey, name, REG_DWORD, &value, sizeof value);
+}
+
+std::wstring WindowsTemp()
+{
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return std::wstring(windows) + L"\\Temp";
+}
+
+// True once no process runs from the folder any more.
+bool NothingRunsFrom(const std::wstring& folder, DWORD timeoutMs)
+{
+    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;; Sleep(100))
+    {
+        if (ProcessesRunningFrom(folder).empty())
+            return true;
+        if (GetTickCount64() >= deadline)
+            return false;
+    }
 }
 
 class InstallAgentMachine : public ::testing::Test
@@ -85,8 +106,7 @@ class InstallAgentMachine : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InstalledClientProduct().empty()) << "a client product is installed already";
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSteeringKey);
+        ASSERT_TRUE(machine.IsUp());
         CreateDirectoryW(kAgentDir, nullptr);
         const std::wstring agent = std::wstring(kAgentDir) + L"\\QvInstAgent.exe";
         ASSERT_TRUE(CopyFileW((BinDir() + L"QvInstAgent.exe").c_str(), agent.c_str(), FALSE));
@@ -97,18 +117,13 @@ protected:
     void TearDown() override
     {
         service.Remove();
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSteeringKey);
-        for (const std::wstring& id : tasks)
-            RegDeleteTreeW(HKEY_LOCAL_MACHINE, GetTaskKeyPath(id).c_str());
         RemoveTree(kAgentDir);
         RemoveTree(kDistribution);
     }
 
     template <typename Task, typename... Args> std::shared_ptr<Task> Make(Args&&... args)
     {
-        auto task = std::make_shared<Task>(std::forward<Args>(args)...);
-        tasks.push_back(task->GetId());
-        return task;
+        return std::make_shared<Task>(std::forward<Args>(args)...);
     }
     void Start(const wchar_t* name = kServiceName) { ASSERT_EQ(0u, StartDriver(name, 30000, {})); }
     // The distribution an SCCM install hands over: the response file in the
@@ -128,11 +143,14 @@ protected:
         return kDistribution;
     }
 
-    CClientProductGuard guard{kInstallDir};
+    // Services live on across the test's steps, as on a real machine.
+    CMachineStaysUp machine;
+    // What a test left (or one that hung and was ended): the product, the
+    // agent services, stored tasks and steering go at the start and the end.
+    CAgentMachineCleanup cleanup{kInstallDir, {kServiceName}};
     CTestService service{kServiceName};
     // The product's own service, removed with the product or here.
     CTestService productService{kClientServiceName};
-    std::vector<std::wstring> tasks;
 };
 
 TEST_F(InstallAgentMachine, StoredInstallTaskIsTakenUpAtStart)
@@ -222,7 +240,7 @@ TEST_F(InstallAgentMachine, StopInTheMiddleOfADelayLeavesTheTaskForTheNextStart)
     EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
     EXPECT_TRUE(ReadTaskString(task->GetId(), kTaskErrorValue).empty());
 
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSteeringKey, L"DelayMs");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kAgentSteeringKey, L"DelayMs");
     Start();
     const std::wstring text = WaitForResultText(task->GetId());
     ASSERT_FALSE(text.empty()) << "taken up at the next start";
@@ -322,7 +340,7 @@ TEST_F(InstallAgentMachine, ProcessEndingInTheMiddleOfATaskLeavesItForTheNextSta
     EXPECT_TRUE(service.WaitForState(SERVICE_STOPPED, 30000));
     EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
 
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSteeringKey, L"ExitMidTask");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kAgentSteeringKey, L"ExitMidTask");
     Start();
     EXPECT_FALSE(WaitForResultText(task->GetId()).empty());
 }
@@ -342,5 +360,85 @@ TEST_F(InstallAgentMachine, ProductServiceUninstallsItsOwnProduct)
     EXPECT_FALSE(IsProductInstalled());
     EXPECT_TRUE(productService.WaitForState(0, 30000)) << "the service entry is gone";
     EXPECT_FALSE(FileExists(std::wstring(kInstallDir) + L"\\QvInstAgent.exe"));
+}
+// A leftover uninstall must not run after a newer install: stored tasks are
+// taken up oldest first, whatever order the task key lists them in.
+TEST_F(InstallAgentMachine, StoredTasksAreTakenUpOldestFirst)
+{
+    std::shared_ptr<CUninstallTask> older;
+    std::shared_ptr<CInstallTask> newer;
+    do
+    {
+        older = Make<CUninstallTask>(kTimeout);
+        Sleep(20); // a creation time of its own
+        newer = Make<CInstallTask>(MakeDistribution(L"ru-RU"), kTimeout);
+    } while (older->GetId() < newer->GetId()); // the key lists the newer one first
+    older->Store();
+    newer->Store();
+    Start();
+    const std::wstring installed = WaitForResultText(newer->GetId());
+    const std::wstring uninstalled = WaitForResultText(older->GetId());
+    ASSERT_FALSE(installed.empty());
+    ASSERT_FALSE(uninstalled.empty());
+    EXPECT_EQ(static_cast<int>(ERROR_UNKNOWN_PRODUCT), CInstallTaskResult(uninstalled).code)
+        << "the uninstall ran first, on a machine without the product";
+    EXPECT_EQ(0, CInstallTaskResult(installed).code) << installed.c_str();
+    EXPECT_TRUE(IsProductInstalled());
+}
+
+// The SCCM install job retires its agent's entry when the job is over: the
+// agent finishes the task in hand, reports itself stopped and ends, so that
+// the entry really goes. The job's Finalize disables the entry, then deletes
+// it; either alone is enough.
+TEST_F(InstallAgentMachine, ARetiredEntryEndsTheAgentAfterTheTaskInHand)
+{
+    SetSteering(L"DelayMs", 2000);
+    SetSteering(L"Result2", 0);
+    auto repair = Make<CRepairTask>(kTimeout);
+    repair->Store();
+    Start();
+    Sleep(500); // taken up, and waiting out its delay
+    EXPECT_EQ(0u, DeleteDriver(kServiceName));
+    const std::wstring text = WaitForResultText(repair->GetId());
+    EXPECT_EQ(0, CInstallTaskResult(text).code) << "the task in hand is finished";
+    EXPECT_TRUE(service.WaitForState(0, 15000)) << "the entry is gone";
+    EXPECT_TRUE(NothingRunsFrom(kAgentDir, 5000));
+}
+
+TEST_F(InstallAgentMachine, ADisabledEntryEndsTheIdleAgent)
+{
+    Start();
+    QvBase::CUniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    QvBase::CUniqueServiceHandle agent(
+        OpenServiceW(manager.Get(), kServiceName, SERVICE_CHANGE_CONFIG));
+    ASSERT_TRUE(ChangeServiceConfigW(agent.Get(), SERVICE_NO_CHANGE, SERVICE_DISABLED,
+                                     SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                     nullptr, nullptr));
+    EXPECT_TRUE(service.WaitForState(SERVICE_STOPPED, 15000));
+    EXPECT_TRUE(NothingRunsFrom(kAgentDir, 5000));
+}
+
+// On the section transport the result lives in a section that ends with its
+// last handle: the agent keeps it until the setup side has let go of the
+// task, so a setup side that reads late still finds it.
+TEST_F(InstallAgentMachine, ASectionResultWaitsForTheSetupSide)
+{
+    SetSteering(L"Result2", ERROR_SUCCESS_REBOOT_REQUIRED);
+    Start();
+    auto repair = Make<CRepairTask>(kTimeout);
+    repair->SetRegistryBacked(false);
+    repair->Store();
+    repair->Run();
+    QvBase::CUniqueHandle running(
+        OpenEventW(SYNCHRONIZE, FALSE, repair->GetRunningEventName().c_str()));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(running.Get(), kResultWaitMs));
+    running.Reset();
+    Sleep(3000); // the agent's task process has long finished its work
+    repair->Wait(kResultWaitMs);
+    EXPECT_EQ(static_cast<int>(ERROR_SUCCESS_REBOOT_REQUIRED), repair->GetResultCode());
+
+    // Once the setup side lets go, the task process ends.
+    repair.reset();
+    EXPECT_TRUE(NothingRunsFrom(WindowsTemp(), 10000));
 }
 } // namespace

@@ -1,5 +1,7 @@
 #include "ProcessRunner.h"
 
+#include "UniqueResource.h"
+
 #include <tlhelp32.h>
 
 #include <vector>
@@ -69,10 +71,9 @@ void DismissMessageBoxes(DWORD processId, ProcessResult& result)
 }
 } // namespace
 
-ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs,
-                         const wchar_t* workingDir)
+QvBase::CUniqueHandle StartProcess(const std::wstring& exe, const std::wstring& arguments,
+                                   const wchar_t* workingDir, DWORD* startError)
 {
-    ProcessResult result;
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
@@ -85,47 +86,79 @@ ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
     if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir,
                         &si, &pi))
     {
-        result.startError = GetLastError();
-        return result;
+        if (startError != nullptr)
+            *startError = GetLastError();
+        return QvBase::CUniqueHandle();
     }
+    const QvBase::CUniqueHandle thread(pi.hThread);
+    return QvBase::CUniqueHandle(pi.hProcess);
+}
+
+ProcessResult AwaitProcess(HANDLE process, DWORD timeoutMs)
+{
+    ProcessResult result;
     result.started = true;
-    CloseHandle(pi.hThread);
+    const DWORD processId = GetProcessId(process);
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     DWORD wait = WAIT_TIMEOUT;
     while (wait == WAIT_TIMEOUT && (timeoutMs == INFINITE || GetTickCount64() < deadline))
     {
-        wait = WaitForSingleObject(pi.hProcess, 50);
+        wait = WaitForSingleObject(process, 50);
         if (wait == WAIT_TIMEOUT)
-            DismissMessageBoxes(pi.dwProcessId, result);
+            DismissMessageBoxes(processId, result);
     }
     if (wait == WAIT_OBJECT_0)
     {
         result.finished = true;
-        GetExitCodeProcess(pi.hProcess, &result.exitCode);
+        GetExitCodeProcess(process, &result.exitCode);
     }
     else
     {
-        TerminateProcess(pi.hProcess, ERROR_TIMEOUT);
+        TerminateProcess(process, ERROR_TIMEOUT);
     }
-    CloseHandle(pi.hProcess);
     return result;
+}
+
+ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs,
+                         const wchar_t* workingDir)
+{
+    ProcessResult result;
+    const QvBase::CUniqueHandle process =
+        StartProcess(exe, arguments, workingDir, &result.startError);
+    return process ? AwaitProcess(process.Get(), timeoutMs) : result;
 }
 
 namespace
 {
-bool IsRunning(const wchar_t* exeName)
+// Calls the visitor with each running process's id and executable name.
+template <typename Visitor> void ForEachProcess(Visitor visit)
 {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return false;
+    const QvBase::CUniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
+        visit(entry.th32ProcessID, entry.szExeFile);
+}
+
+bool IsRunning(const wchar_t* exeName)
+{
     bool found = false;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
-         more = Process32NextW(snapshot, &entry))
-        found = _wcsicmp(entry.szExeFile, exeName) == 0;
-    CloseHandle(snapshot);
+    ForEachProcess([&](DWORD, const wchar_t* name) { found |= _wcsicmp(name, exeName) == 0; });
     return found;
+}
+
+std::wstring ImagePathOf(DWORD processId)
+{
+    const QvBase::CUniqueHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = ARRAYSIZE(path);
+    if (!process || !QueryFullProcessImageNameW(process.Get(), 0, path, &size))
+        return std::wstring();
+    return std::wstring(path, size);
 }
 } // namespace
 
@@ -139,6 +172,35 @@ bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD timeoutMs)
         Sleep(50);
     }
     return true;
+}
+
+std::vector<std::wstring> ProcessesRunningFrom(const std::wstring& folder)
+{
+    std::vector<std::wstring> images;
+    const std::wstring prefix = folder.back() == L'\\' ? folder : folder + L'\\';
+    ForEachProcess(
+        [&](DWORD processId, const wchar_t*)
+        {
+            const std::wstring image = ImagePathOf(processId);
+            if (image.size() > prefix.size() &&
+                _wcsnicmp(image.c_str(), prefix.c_str(), prefix.size()) == 0)
+                images.push_back(image);
+        });
+    return images;
+}
+
+void EndProcesses(const wchar_t* exeName)
+{
+    ForEachProcess(
+        [&](DWORD processId, const wchar_t* name)
+        {
+            if (_wcsicmp(name, exeName) != 0 || processId == GetCurrentProcessId())
+                return;
+            const QvBase::CUniqueHandle process(
+                OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+            if (process && TerminateProcess(process.Get(), ERROR_TIMEOUT))
+                WaitForSingleObject(process.Get(), 5000);
+        });
 }
 
 CEnvironmentValue::CEnvironmentValue(const wchar_t* name, const std::wstring& value) : name(name)

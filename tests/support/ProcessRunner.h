@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UniqueResource.h"
+
 #include <windows.h>
 
 #include <string>
@@ -30,6 +32,14 @@ struct ProcessResult
     std::vector<MessageBoxRecord> messageBoxes;
 };
 
+// Starts "exe" with the argument text (the exe path is quoted in front of
+// it); no handle when it cannot be started (startError then says why).
+QvBase::CUniqueHandle StartProcess(const std::wstring& exe, const std::wstring& arguments,
+                                   const wchar_t* workingDir = nullptr,
+                                   DWORD* startError = nullptr);
+// Waits for a started process as RunProcess does, reading and dismissing its
+// message boxes; a process still running at the time-out is terminated.
+ProcessResult AwaitProcess(HANDLE process, DWORD timeoutMs);
 // Starts "exe" with the argument text (the exe path is quoted in front of it),
 // waits up to timeoutMs and returns its exit code. Message boxes of the
 // process are read and dismissed while it runs. A process still running at
@@ -39,6 +49,11 @@ ProcessResult RunProcess(const std::wstring& exe, const std::wstring& arguments,
 // Waits until no process of that executable name runs any more (a program
 // that started another and did not wait for it); false at the time-out.
 bool WaitForProcessesToEnd(const wchar_t* exeName, DWORD timeoutMs);
+// The image paths of the processes that run from somewhere in that folder.
+std::vector<std::wstring> ProcessesRunningFrom(const std::wstring& folder);
+// Terminates every process of that executable name but this one, waiting a
+// little for each: what a run that was cut short left running.
+void EndProcesses(const wchar_t* exeName);
 
 // An environment variable of the test process, and so of the programs it
 // starts, for the lifetime of the object; then as it was.

@@ -49,6 +49,33 @@ void CTestDistribution::WriteResponseFile(const std::wstring& text) const
     WriteUtf16File(programDir + L"\\QvInst.rsp", text);
 }
 
+void CTestDistribution::WriteRootResponseFile(const std::wstring& text, Encoding encoding) const
+{
+    const std::wstring path = root + L"\\QvInst.rsp";
+    if (encoding == Encoding::Utf16)
+    {
+        WriteUtf16File(path, text);
+        return;
+    }
+    const int size = static_cast<int>(text.size());
+    std::string bytes(
+        static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0,
+                                                nullptr, nullptr)),
+        '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(),
+                        static_cast<int>(bytes.size()), nullptr, nullptr);
+    WriteFileBytes(path, bytes);
+}
+
+bool CTestDistribution::AddAgentAndPackage() const
+{
+    bool copied = true;
+    for (const wchar_t* name : {L"QvInstAgent.exe", L"QvClient.msi", L"QvSrvApi.dll"})
+        copied &= CopyFileW((BinDir() + name).c_str(), (programDir + L"\\" + name).c_str(),
+                            /*failIfExists=*/FALSE) != FALSE;
+    return copied;
+}
+
 CEngineReport::CEngineReport(const std::wstring& path) : path(path)
 {
     DeleteFileW(path.c_str());

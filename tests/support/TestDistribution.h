@@ -24,6 +24,20 @@ public:
     // as the profile functions read it).
     void WriteResponseFile(const std::wstring& text) const;
 
+    // How a response file is saved: UTF-16 with a byte-order mark, or in the
+    // ANSI code page, as an editor saves it by default.
+    enum class Encoding
+    {
+        Utf16,
+        Ansi,
+    };
+    // Writes QvInst.rsp at the root, where an SCCM install reads it.
+    void WriteRootResponseFile(const std::wstring& text, Encoding encoding = Encoding::Utf16) const;
+    // Adds what an SCCM run needs beside the program: the install agent, the
+    // product package and the product service library; false when a copy
+    // failed.
+    bool AddAgentAndPackage() const;
+
 private:
     std::wstring root;
     std::wstring programDir;

@@ -48,11 +48,14 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
            written == bytes.size();
 }
 
+std::string Utf16Bytes(const std::wstring& text)
+{
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text)
 {
-    const std::wstring withMark = L"\xFEFF" + text;
-    return WriteFileBytes(path, std::string(reinterpret_cast<const char*>(withMark.data()),
-                                            withMark.size() * sizeof(wchar_t)));
+    return WriteFileBytes(path, Utf16Bytes(L"\xFEFF" + text));
 }
 
 std::wstring TempPath(const std::wstring& name)

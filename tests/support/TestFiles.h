@@ -19,6 +19,8 @@ std::string ReadFileBytes(const std::wstring& path);
 
 // Makes the file hold exactly these bytes; false when it cannot be written.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The text's UTF-16 bytes, without a byte-order mark.
+std::string Utf16Bytes(const std::wstring& text);
 // Makes the file hold the text as UTF-16 with a byte-order mark, as the
 // profile functions read it.
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
