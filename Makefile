@@ -1,4 +1,5 @@
 # Front door: make test | make demo | make dist DIST=<dir> | make bench | make fuzz
+#             | make reproducible
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DIST ?=
@@ -13,7 +14,7 @@ RELEASE_BUILD ?= build-release
 SHIPPED_TARGETS := QvSetup QvInstMain QvInstAgent QvError QvSrvApi QvClientPackage
 export QV_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 
-.PHONY: all deps configure build release test demo dist bench fuzz clean
+.PHONY: all deps configure build release test demo dist bench fuzz reproducible clean
 
 all: build
 
@@ -58,6 +59,11 @@ bench: build release
 	@SIGN_PFX= SIGN_PASSWORD_FILE= SIGN_TIMESTAMP_URL= \
 	    tools/dist $(RELEASE_BUILD) $(RELEASE_BUILD)/dist >/dev/null
 	@bench/shipped-size $(RELEASE_BUILD)/dist
+
+# Two distributions of this commit, each built in a clone of its own at
+# another path and another time, compared file by file (tools/reproducible).
+reproducible: deps
+	@JOBS=$(JOBS) tools/reproducible
 
 # Every fuzz target for FUZZ_SECONDS each (FUZZ_TARGETS: a few of them), in
 # its own tree $(BUILD)-fuzz.
