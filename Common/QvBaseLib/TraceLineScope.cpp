@@ -22,7 +22,7 @@ CTraceLineScope::~CTraceLineScope()
     try
     {
         text << L"}";
-        prefix.Trace(2, L"%s", text.str().c_str());
+        prefix.Trace(2, L"%s", text.Text().c_str());
     }
     catch (...)
     {

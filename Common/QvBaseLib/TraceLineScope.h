@@ -1,8 +1,7 @@
 #pragma once
 
+#include "TraceLineText.h"
 #include "TracePrefix.h"
-
-#include <sstream>
 
 namespace QvBase
 {
@@ -14,8 +13,9 @@ public:
     CLibTracePrefix();
 };
 
-// One trace line "Name { ... }": the body streams text into it, and the line
-// is written at level 2 when the scope ends.
+// One trace line "Name { ... }": the body streams text into it (the pieces
+// CTraceLineText takes), and the line is written at level 2 when the scope
+// ends.
 class CTraceLineScope
 {
 public:
@@ -34,6 +34,6 @@ public:
 private:
     CLibTracePrefix prefix;
     bool enabled;
-    std::wostringstream text;
+    CTraceLineText text;
 };
 } // namespace QvBase
