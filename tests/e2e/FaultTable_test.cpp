@@ -1,6 +1,10 @@
 // End-to-end: what a run gives for each fault an administrator can meet, the
 // exit code and the trace line it must leave, and what it must leave intact.
 // The administrator's guide's table of exit codes lists what these show.
+#include "SccmMachine.h"
+
+#include "ClientProduct.h"
+#include "InstallTaskNames.h"
 #include "MsiState.h"
 #include "ProcessRunner.h"
 #include "RedistStandIn.h"
@@ -361,5 +365,111 @@ TEST(FaultTableMachine, RunKilledMidwayLeavesTheTraceKeyForTheNextRunToKeep)
     const QvTest::RegQueryResult kept = QvTest::RegQuery(query);
     EXPECT_EQ(0u, kept.exitCode);
     EXPECT_EQ(left.output, kept.output);
+}
+} // namespace
+
+namespace
+{
+using namespace QvTest;
+
+// The SCCM mode's faults: a run on the SCCM tests' machine (SccmMachine.h)
+// from a distribution made whole again for each row.
+struct SccmFaultCase
+{
+    const char* name;
+    const wchar_t* arguments;
+    // Makes the fault in the distribution or the agent's steering.
+    std::function<void(CSccmMachineTest&, const CTestDistribution&)> make;
+    bool endsByItself;
+    DWORD exitCode;
+    const char* traceLine;
+    // What must be left as it was, or as the row says, after the run.
+    std::function<void(CSccmMachineTest&)> intact;
+};
+
+class SccmFaultTableMachine : public CSccmMachineTest
+{
+public:
+    using CSccmMachineTest::NewTaskIds;
+    using CSccmMachineTest::Steer;
+};
+
+// A run cut short by its own fault must not keep it from the next one.
+constexpr DWORD kRunsOnMs = 10000;
+
+std::vector<SccmFaultCase> SccmFaultCases()
+{
+    const auto deleteFile = [](const wchar_t* name, bool atRoot)
+    {
+        return [name, atRoot](CSccmMachineTest&, const CTestDistribution& dist)
+        {
+            const std::wstring folder = atRoot ? dist.Root() : dist.ProgramDir();
+            EXPECT_TRUE(DeleteFileW((folder + L"\\" + name).c_str()));
+        };
+    };
+    const auto nothingLeft = [](CSccmMachineTest& m)
+    {
+        EXPECT_TRUE(static_cast<SccmFaultTableMachine&>(m).NewTaskIds().empty()) << "stored";
+        EXPECT_EQ(0u, ServiceState(kSccmAgentServiceName)) << "registered";
+        EXPECT_TRUE(InstalledClientProduct().empty());
+    };
+    const auto steer = [](const wchar_t* name)
+    {
+        return [name](CSccmMachineTest&, const CTestDistribution&)
+        { SccmFaultTableMachine::Steer(name, 1); };
+    };
+    return {
+        {"agent executable missing", L"/sccm /install",
+         deleteFile(L"QvInstAgent.exe", /*atRoot=*/false), true, ERROR_FILE_NOT_FOUND,
+         "Code: 0x00000002", nothingLeft},
+        {"root response file missing", L"/sccm /install",
+         deleteFile(L"QvInst.rsp", /*atRoot=*/true), true, ERROR_FILE_NOT_FOUND, "Code: 0x00000002",
+         nothingLeft},
+        {"agent result without a document element", L"/sccm /install", steer(L"NoDocumentElement"),
+         true, 0xE6060001, "Code: 0xE6060001",
+         [](CSccmMachineTest&)
+         {
+             EXPECT_NE(0u, ServiceState(kSccmAgentServiceName))
+                 << "a failed Run skips Finalize: the job's agent stays";
+             EXPECT_TRUE(InstalledClientProduct().empty());
+         }},
+        {"agent ending mid-task", L"/sccm /install", steer(L"ExitMidTask"), false, 0,
+         "QvSetup alive count: 1",
+         [](CSccmMachineTest& m)
+         {
+             const std::set<std::wstring> ids = static_cast<SccmFaultTableMachine&>(m).NewTaskIds();
+             ASSERT_EQ(1u, ids.size());
+             DWORD result = 0;
+             EXPECT_FALSE(ReadRawDword(HKEY_LOCAL_MACHINE, GetTaskKeyPath(*ids.begin()),
+                                       kTaskResultValue, result))
+                 << "the task waits for the agent's next start";
+             EXPECT_TRUE(InstalledClientProduct().empty());
+         }},
+    };
+}
+
+TEST_F(SccmFaultTableMachine, EachFaultGivesItsExitCodeTraceLineAndLeavesTheRestIntact)
+{
+    for (const SccmFaultCase& c : SccmFaultCases())
+    {
+        SCOPED_TRACE(c.name);
+        const CAgentMachineCleanup row(kSccmInstallDir);
+        const CTestDistribution from(std::wstring(kSccmDistRoot) + L"Fault", /*withEngine=*/false);
+        ASSERT_TRUE(from.AddAgentAndPackage());
+        from.WriteRootResponseFile(kSccmResponseFile);
+        c.make(*this, from);
+        const size_t logBefore = Log().size();
+
+        const ProcessResult r =
+            RunSccmFrom(from, c.arguments, c.endsByItself ? kSccmRunTimeoutMs : kRunsOnMs);
+        EXPECT_EQ(c.endsByItself, r.finished);
+        if (c.endsByItself)
+        {
+            EXPECT_EQ(c.exitCode, r.exitCode);
+        }
+        const std::string log = Log().substr(logBefore);
+        EXPECT_NE(std::string::npos, log.find(c.traceLine)) << log;
+        c.intact(*this);
+    }
 }
 } // namespace

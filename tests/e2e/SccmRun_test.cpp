@@ -1,22 +1,15 @@
-// End-to-end runs of the SCCM mode: QvSetup.exe /sccm with an action, from a
-// distribution laid out as the product ships it (the response file at the
-// distribution root, the program, the agent and the package QvClient.msi in
-// setup\client\x64), against the real install agent service and real Windows
-// Installer work, on a machine that stays up across the runs as a real one
-// does between deployments.
-#include "AgentMachine.h"
+// End-to-end runs of the SCCM mode: QvSetup.exe /sccm with an action on the
+// SCCM tests' machine (SccmMachine.h): each action and its codes, the
+// lifecycle of one machine over many deployments, overlapping runs, roots
+// outside the code page.
+#include "SccmMachine.h"
+
 #include "ClientProduct.h"
 #include "InstallTaskNames.h"
-#include "MachineStaysUp.h"
-#include "PendingDeletions.h"
-#include "ProcessRunner.h"
 #include "ProductQueries.h"
 #include "QvSrvClass.h"
-#include "RegistryState.h"
 #include "ServiceStartStop.h"
-#include "TestDistribution.h"
-#include "TestFiles.h"
-#include "TraceConfig.h"
+#include "TestService.h"
 #include "UniqueResource.h"
 
 #include <gtest/gtest.h>
@@ -28,130 +21,10 @@ namespace
 {
 using namespace QvTest;
 
-constexpr const wchar_t* kDistRoot = L"C:\\QvSccmDist";
-// Without spaces: Wine registers a package's service with an unquoted path.
-constexpr const wchar_t* kInstallDir = L"C:\\QvSccmClient";
-constexpr const wchar_t* kSrvApiKey = L"Software\\QvTest\\QvSrvApi";
-constexpr DWORD kRunTimeoutMs = 120000;
-// An SCCM job's own agent ends within a few seconds of the job; this leaves
-// room for a loaded machine.
-constexpr DWORD kLeftoverWaitMs = 20000;
-constexpr const wchar_t* kResponseFile = L"[Common]\r\nSource=.\r\nInstalldir=C:\\QvSccmClient\r\n"
-                                         L"locale=ru-RU\r\n";
+constexpr const wchar_t* kInstallDir = kSccmInstallDir;
 
-std::wstring WindowsTemp()
+class SccmRunMachine : public CSccmMachineTest
 {
-    wchar_t windows[MAX_PATH] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    return std::wstring(windows) + L"\\TEMP";
-}
-
-std::wstring ReadTaskXml(const std::wstring& id)
-{
-    std::wstring xml;
-    ReadRawString(HKEY_LOCAL_MACHINE, GetTaskKeyPath(id), kTaskXmlValue, xml);
-    return xml;
-}
-
-// The value of an attribute in a task's XML text.
-std::wstring Attribute(const std::wstring& xml, const std::wstring& name)
-{
-    const std::wstring opener = L" " + name + L"=\"";
-    const size_t start = xml.find(opener);
-    if (start == std::wstring::npos)
-        return std::wstring();
-    const size_t from = start + opener.size();
-    return xml.substr(from, xml.find(L'"', from) - from);
-}
-
-std::wstring CopiedSource(const std::wstring& folder)
-{
-    wchar_t value[MAX_PATH] = {};
-    GetPrivateProfileStringW(L"Common", L"Source", L"", value, MAX_PATH,
-                             (folder + L"\\QvInst.rsp").c_str());
-    return value;
-}
-
-// The state the Service Control Manager reports; 0 when there is no entry.
-DWORD ServiceState(const wchar_t* name)
-{
-    QvBase::CUniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    QvBase::CUniqueServiceHandle service(OpenServiceW(manager.Get(), name, SERVICE_QUERY_STATUS));
-    SERVICE_STATUS status = {};
-    return service && QueryServiceStatus(service.Get(), &status) ? status.dwCurrentState : 0;
-}
-
-// Nothing of an SCCM job lives on after it: no QvInstAgent_sccm entry and no
-// process running from the Windows TEMP folder, a few seconds after the run.
-::testing::AssertionResult NothingOfTheJobRunsOn()
-{
-    for (const ULONGLONG deadline = GetTickCount64() + kLeftoverWaitMs;; Sleep(200))
-    {
-        const DWORD agent = ServiceState(kSccmAgentServiceName);
-        const std::vector<std::wstring> running = ProcessesRunningFrom(WindowsTemp());
-        if (agent == 0 && running.empty())
-            return ::testing::AssertionSuccess();
-        if (GetTickCount64() < deadline)
-            continue;
-        ::testing::AssertionResult failure = ::testing::AssertionFailure();
-        if (agent != 0)
-            failure << kSccmAgentServiceName << " is still there in state " << agent << "; ";
-        for (const std::wstring& image : running)
-            failure << "still running: " << image << "; ";
-        return failure;
-    }
-}
-
-class SccmRunMachine : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(machine.IsUp());
-        ASSERT_TRUE(dist.AddAgentAndPackage());
-        dist.WriteRootResponseFile(kResponseFile);
-        // Every run of the test appends to the one log of each sink.
-        config.TraceSinkInto(L"QvSetup", logs.Path(), /*params=*/0x0101);
-        config.TraceSinkInto(L"QvInstallLib", logs.Path(), /*params=*/0x0101);
-    }
-
-    static ProcessResult RunSccmFrom(const CTestDistribution& from, const std::wstring& arguments,
-                                     DWORD timeoutMs = kRunTimeoutMs)
-    {
-        ProcessResult r = RunProcess(from.Setup(), arguments, timeoutMs);
-        EXPECT_TRUE(r.started) << "start error " << r.startError;
-        EXPECT_TRUE(r.messageBoxes.empty()) << "the SCCM mode shows nothing";
-        return r;
-    }
-    ProcessResult RunSccm(const std::wstring& arguments, DWORD timeoutMs = kRunTimeoutMs)
-    {
-        return RunSccmFrom(dist, arguments, timeoutMs);
-    }
-    DWORD Sccm(const std::wstring& arguments)
-    {
-        const ProcessResult r = RunSccm(arguments);
-        EXPECT_TRUE(r.finished);
-        return r.exitCode;
-    }
-    std::set<std::wstring> NewTaskIds() const { return cleanup.NewTaskIds(); }
-    std::string Log() const { return ReadFileBytes(logs / L"QvSetup.log"); }
-    std::string LibraryLog() const { return ReadFileBytes(logs / L"QvInstallLib.log"); }
-    static void Steer(const wchar_t* name, DWORD value)
-    {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kAgentSteeringKey, name, REG_DWORD, &value,
-                        sizeof value);
-    }
-
-    // Services live on across the runs, as on a real machine.
-    CMachineStaysUp machine;
-    // Whatever a run left goes at the start and at the end, however the test
-    // ends: product, agent services, stored tasks, steering.
-    CAgentMachineCleanup cleanup{kInstallDir};
-    CTestDistribution dist{kDistRoot, /*withEngine=*/false};
-    CTraceConfig config;
-    CTempDir logs{L"QvSccmLogs"};
-    CKeyBackup srvApi{HKEY_CURRENT_USER, kSrvApiKey};
-    CPendingDeletions pending;
 };
 
 TEST_F(SccmRunMachine, InstallOnACleanMachineInstallsThroughAnAgentOfItsOwn)
@@ -230,13 +103,210 @@ TEST_F(SccmRunMachine, RepairUninstallAndTheAgentsCodesThroughTheProductsAgent)
     EXPECT_NE(std::string::npos, log.find("Task 3 finished with result 0 (")) << log;
 }
 
-TEST_F(SccmRunMachine, AdministratorPinRefusesUninstallAndAllowsRepair)
+// The administrator PIN guards removals: the uninstall and both patch
+// actions are refused before anything; a repair or an upgrade goes on.
+TEST_F(SccmRunMachine, AdministratorPinRefusesRemovalsAndAllowsRepairAndUpgrade)
 {
     ASSERT_EQ(0u, InstallClient(kInstallDir));
     WriteDword(HKEY_CURRENT_USER, kSrvApiKey, L"ProtectionState", QvSrvStateAdminPinOn);
+    struct Case
+    {
+        const wchar_t* arguments;
+        DWORD exitCode;
+    } cases[] = {
+        {L"/sccm /uninstall", ERROR_NOT_SUPPORTED},
+        {L"/sccm /applypatch:C:\\a.msp", ERROR_NOT_SUPPORTED},
+        {L"/sccm /removeallpatches", ERROR_NOT_SUPPORTED},
+        {L"/sccm /repair", ERROR_SUCCESS},
+        {L"/sccm /upgrade", ERROR_SUCCESS},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.arguments);
+        const size_t tasksBefore = NewTaskIds().size();
+        EXPECT_EQ(c.exitCode, Sccm(c.arguments));
+        EXPECT_EQ(c.exitCode == ERROR_SUCCESS ? tasksBefore + 1 : tasksBefore, NewTaskIds().size())
+            << "a refused action stores nothing";
+        EXPECT_TRUE(IsProductInstalled());
+    }
+}
+
+// The product's self-protection steps aside (its service mode) for a job
+// whose action is allowed, for as long as the job runs, and comes back
+// however the job ends.
+TEST_F(SccmRunMachine, SelfProtectionStepsAsideOnlyForAnAllowedJobAndComesBack)
+{
+    const auto takeLog = []
+    {
+        std::wstring log;
+        ReadRawString(HKEY_CURRENT_USER, kSrvApiKey, L"SelfProtectionLog", log);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kSrvApiKey, L"SelfProtectionLog");
+        return log;
+    };
+    const std::wstring asideAndBack = L"2:QvSetup;1:QvSetup";
+    takeLog(); // what earlier runs left
+
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_FOUND), Sccm(L"/sccm /repair"));
+    EXPECT_EQ(asideAndBack, takeLog()) << "a failed Prepare";
+
+    ASSERT_EQ(0u, InstallClient(kInstallDir));
+    WriteDword(HKEY_CURRENT_USER, kSrvApiKey, L"ProtectionState", QvSrvStateAdminPinOn);
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), Sccm(L"/sccm /uninstall"));
-    EXPECT_EQ(0u, Sccm(L"/sccm /repair"));
-    EXPECT_TRUE(IsProductInstalled());
+    EXPECT_EQ(L"", takeLog()) << "an action that is not allowed";
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSrvApiKey, L"ProtectionState");
+
+    Steer(L"NoDocumentElement", 1);
+    EXPECT_EQ(0xE6060001u, Sccm(L"/sccm /repair"));
+    EXPECT_EQ(asideAndBack, takeLog()) << "a failed Run";
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kAgentSteeringKey);
+
+    Steer(L"DelayMs", 3000);
+    Steer(L"Result2", ERROR_SUCCESS);
+    const QvBase::CUniqueHandle run = StartProcess(dist.Setup(), L"/sccm /repair");
+    ASSERT_TRUE(run.IsValid());
+    Sleep(1500); // the agent holds the task
+    DWORD mode = 0;
+    EXPECT_TRUE(ReadRawDword(HKEY_CURRENT_USER, kSrvApiKey, L"SelfProtectionMode", mode));
+    EXPECT_EQ(static_cast<DWORD>(QvSrvSelfProtectionService), mode) << "while the job runs";
+    EXPECT_EQ(0u, AwaitProcess(run.Get(), kSccmRunTimeoutMs).exitCode);
+    EXPECT_TRUE(ReadRawDword(HKEY_CURRENT_USER, kSrvApiKey, L"SelfProtectionMode", mode));
+    EXPECT_EQ(static_cast<DWORD>(QvSrvSelfProtectionOn), mode);
+    EXPECT_EQ(asideAndBack, takeLog());
+}
+
+// "timeout:<n>" is the agent's time-out for the task; anything but a
+// number other than 0 leaves the default.
+TEST_F(SccmRunMachine, TheTimeoutOptionReachesTheStoredTask)
+{
+    ASSERT_EQ(0u, InstallClient(kInstallDir));
+    Steer(L"Result2", ERROR_SUCCESS);
+    struct Case
+    {
+        const wchar_t* arguments;
+        const wchar_t* timeout;
+    } cases[] = {
+        {L"/sccm /repair", L"720"},
+        {L"/sccm /repair /timeout:30", L"30"},
+        {L"/sccm /repair /timeout:0", L"720"},
+        {L"/sccm /repair /timeout:x", L"720"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.arguments);
+        const std::set<std::wstring> before = NewTaskIds();
+        ASSERT_EQ(0u, Sccm(c.arguments));
+        for (const std::wstring& id : NewTaskIds())
+        {
+            if (before.count(id) == 0)
+            {
+                EXPECT_EQ(c.timeout, Attribute(ReadTaskXml(id), L"timeout"));
+            }
+        }
+    }
+}
+
+// The copied response file gets the distribution root only where the root's
+// file says "."; a read-only file (as on read-only media) is rewritten in
+// the copy, which is no longer read-only, and never at the root.
+TEST_F(SccmRunMachine, TheCopiedResponseFileNamesTheRootAndTheRootsFileStaysAsItWas)
+{
+    struct Case
+    {
+        const char* name;
+        const wchar_t* source;
+        bool readOnly;
+        const wchar_t* copiedSource;
+    } cases[] = {
+        {"a path", L"C:\\QvSccmDist", false, L"C:\\QvSccmDist"},
+        {"\".\" in a read-only file", L".", true, L"c:\\qvsccmdist\\"},
+    };
+    const std::wstring root = std::wstring(kSccmDistRoot) + L"\\QvInst.rsp";
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        SetFileAttributesW(root.c_str(), FILE_ATTRIBUTE_NORMAL);
+        dist.WriteRootResponseFile(std::wstring(L"[Common]\r\nSource=") + c.source +
+                                   L"\r\nInstalldir=C:\\QvSccmClient\r\n");
+        if (c.readOnly)
+            SetFileAttributesW(root.c_str(), FILE_ATTRIBUTE_READONLY);
+        const std::string rootBefore = ReadFileBytes(root);
+
+        const std::set<std::wstring> before = NewTaskIds();
+        EXPECT_EQ(0u, Sccm(L"/sccm /install"));
+        for (const std::wstring& id : NewTaskIds())
+        {
+            if (before.count(id) != 0)
+                continue;
+            const std::wstring folder = Attribute(ReadTaskXml(id), L"source");
+            EXPECT_EQ(c.copiedSource, CopiedSource(folder));
+            // Under Wine a process of root writes through the attribute: the
+            // copy's attribute shows what Windows would have refused.
+            EXPECT_EQ(0u, GetFileAttributesW((folder + L"\\QvInst.rsp").c_str()) &
+                              FILE_ATTRIBUTE_READONLY);
+        }
+        EXPECT_EQ(rootBefore, ReadFileBytes(root));
+        EXPECT_EQ(c.readOnly, (GetFileAttributesW(root.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+        EXPECT_EQ(0u, Sccm(L"/sccm /uninstall"));
+    }
+    SetFileAttributesW(root.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A distribution that lacks the agent, or the response file at its root,
+// ends an install with the system's code, having registered and stored
+// nothing; the failure's dump is in the trace, and nothing is ever shown.
+TEST_F(SccmRunMachine, AnIncompleteDistributionEndsTheInstallWithTheSystemsCode)
+{
+    struct Case
+    {
+        const char* name;
+        std::wstring missing;
+    } cases[] = {
+        {"no agent", dist.ProgramDir() + L"\\QvInstAgent.exe"},
+        {"no response file at the root", std::wstring(kSccmDistRoot) + L"\\QvInst.rsp"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(dist.AddAgentAndPackage());
+        dist.WriteRootResponseFile(kSccmResponseFile);
+        ASSERT_TRUE(DeleteFileW(c.missing.c_str()));
+        const size_t logBefore = Log().size();
+
+        const ProcessResult r = RunSccm(L"/sccm /install");
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), r.exitCode);
+        EXPECT_TRUE(NewTaskIds().empty()) << "nothing stored";
+        EXPECT_EQ(0u, ServiceState(kSccmAgentServiceName)) << "nothing registered";
+        const std::string log = Log().substr(logBefore);
+        EXPECT_TRUE(HasWarningLine(log, "Code: 0x00000002")) << "the error's dump\n" << log;
+    }
+}
+
+// The install job's agent must be alone: a running product agent and the
+// agent a failed job left are stopped before the job starts its own.
+TEST_F(SccmRunMachine, TheInstallJobStopsTheAgentsItFindsBeforeItStartsItsOwn)
+{
+    Steer(L"NoDocumentElement", 1);
+    ASSERT_EQ(0xE6060001u, Sccm(L"/sccm /install"));
+    ASSERT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceState(kSccmAgentServiceName))
+        << "a failed job leaves its agent running";
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kAgentSteeringKey);
+    // A product agent left running without its product.
+    CTestService productAgent(kAgentServiceName);
+    ASSERT_EQ(0u, productAgent.Register());
+    ASSERT_EQ(0u, productAgent.Start());
+    ASSERT_TRUE(productAgent.WaitForState(SERVICE_RUNNING, 10000));
+    const size_t logBefore = LibraryLog().size();
+
+    EXPECT_EQ(0u, Sccm(L"/sccm /install"));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), productAgent.State());
+    const std::string log = LibraryLog().substr(logBefore);
+    EXPECT_EQ((std::vector<std::string>{"QvInstAgent", "QvInstAgent_sccm"}),
+              TracedCalls(log, "StopDriver"))
+        << log;
+    EXPECT_EQ((std::vector<std::string>{"QvInstAgent_sccm,30000"}), TracedCalls(log, "StartDriver"))
+        << log;
+    EXPECT_LT(log.rfind("StopDriver"), log.find("StartDriver")) << "both stopped first";
 }
 
 TEST_F(SccmRunMachine, AResultWithoutADocumentElementSkipsFinalize)
@@ -278,7 +348,7 @@ TEST_F(SccmRunMachine, TwoRunsAnnouncedWhileAThirdRunsAllEndWithTheirResults)
     for (const QvBase::CUniqueHandle& run : runs)
     {
         ASSERT_TRUE(run.IsValid());
-        const ProcessResult r = AwaitProcess(run.Get(), kRunTimeoutMs);
+        const ProcessResult r = AwaitProcess(run.Get(), kSccmRunTimeoutMs);
         EXPECT_TRUE(r.finished) << "a run waits for a result nobody writes";
         EXPECT_EQ(0u, r.exitCode);
     }
@@ -316,7 +386,7 @@ TEST_F(SccmRunMachine, ADistributionUnderAnyRootInstalls)
         SCOPED_TRACE(testing::PrintToString(std::wstring(root.path)));
         const CTestDistribution from(root.path, /*withEngine=*/false);
         ASSERT_TRUE(from.AddAgentAndPackage());
-        from.WriteRootResponseFile(kResponseFile, CTestDistribution::Encoding::Ansi);
+        from.WriteRootResponseFile(kSccmResponseFile, CTestDistribution::Encoding::Ansi);
 
         const std::set<std::wstring> before = NewTaskIds();
         const ProcessResult install = RunSccmFrom(from, L"/sccm /install");
@@ -336,37 +406,11 @@ TEST_F(SccmRunMachine, ADistributionUnderAnyRootInstalls)
         EXPECT_TRUE(NothingOfTheJobRunsOn());
     }
 }
-// The {GUID} folders of agent copies in the Windows TEMP folder.
-std::set<std::wstring> AgentFolders()
-{
-    std::set<std::wstring> folders;
-    WIN32_FIND_DATAW found = {};
-    const HANDLE search = FindFirstFileW((WindowsTemp() + L"\\{*}").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return folders;
-    do
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            folders.insert(WindowsTemp() + L"\\" + found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return folders;
-}
-
-// A restart of the prefix: wineboot carries out the deletions registered for
-// the next restart, in their order, as Windows does at boot.
-DWORD RestartThePrefix()
-{
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    const ProcessResult r = RunProcess(std::wstring(system) + L"\\wineboot.exe", L"-r", 60000);
-    return r.finished ? r.exitCode : ERROR_TIMEOUT;
-}
-
 // A fleet's year on one machine that stays up: each job leaves nothing of
 // its own running (an SCCM install's agent of the last job stood in the way
 // of the next install, which then waited for ever), and a restart leaves
 // none of the jobs' folders.
-class SccmLifecycleMachine : public SccmRunMachine
+class SccmLifecycleMachine : public CSccmMachineTest
 {
 };
 
@@ -375,23 +419,26 @@ TEST_F(SccmLifecycleMachine, DeploymentsOneAfterAnotherThenARestart)
     const std::set<std::wstring> foldersBefore = AgentFolders();
     constexpr DWORD kNone = 0;
     // A repair or upgrade stops the product's agent (its package stops the
-    // service while it replaces the files); the third step finds it started
-    // again, as by an administrator.
+    // service while it replaces the files); the third and sixth steps find it
+    // started again, as by an administrator.
+    constexpr const char* kSccmAgent = "QvInstAgent_sccm,30000";
+    constexpr const char* kProductAgent = "QvInstAgent,30000";
     struct Step
     {
         const wchar_t* arguments;
         bool agentRunsBefore;
+        const char* started; // the agent the job starts; null: it announces the task
         bool installedAfter;
         DWORD productAgentAfter; // its service's state; kNone: no entry
     } steps[] = {
-        {L"/sccm /install", false, true, SERVICE_STOPPED},
-        {L"/sccm /repair", false, true, SERVICE_STOPPED},  // the job starts the agent
-        {L"/sccm /repair", true, true, SERVICE_STOPPED},   // announced to the running agent
-        {L"/sccm /upgrade", false, true, SERVICE_STOPPED}, // the same version, reinstalled
-        {L"/sccm /removeallpatches", false, true, SERVICE_RUNNING},
-        {L"/sccm /uninstall", true, false, kNone},
-        {L"/sccm /install", false, true, SERVICE_STOPPED}, // the install that hung for ever
-        {L"/sccm /uninstall", false, false, kNone},
+        {L"/sccm /install", false, kSccmAgent, true, SERVICE_STOPPED},
+        {L"/sccm /repair", false, kProductAgent, true, SERVICE_STOPPED},
+        {L"/sccm /repair", true, nullptr, true, SERVICE_STOPPED},
+        {L"/sccm /upgrade", false, kProductAgent, true, SERVICE_STOPPED}, // the same version
+        {L"/sccm /removeallpatches", false, kProductAgent, true, SERVICE_RUNNING},
+        {L"/sccm /uninstall", true, nullptr, false, kNone},
+        {L"/sccm /install", false, kSccmAgent, true, SERVICE_STOPPED}, // the one that hung
+        {L"/sccm /uninstall", false, kProductAgent, false, kNone},
     };
     int step = 0;
     for (const Step& s : steps)
@@ -407,8 +454,12 @@ TEST_F(SccmLifecycleMachine, DeploymentsOneAfterAnotherThenARestart)
         EXPECT_TRUE(NothingOfTheJobRunsOn());
         EXPECT_EQ(s.productAgentAfter, ServiceState(kAgentServiceName));
         const std::string log = LibraryLog().substr(logBefore);
-        EXPECT_EQ(s.agentRunsBefore, log.find("CCommonInstallTask::Run") != std::string::npos)
+        EXPECT_EQ(s.started == nullptr, log.find("CCommonInstallTask::Run") != std::string::npos)
             << "announced only to a running agent\n"
+            << log;
+        EXPECT_EQ(s.started != nullptr ? std::vector<std::string>{s.started}
+                                       : std::vector<std::string>{},
+                  TracedCalls(log, "StartDriver"))
             << log;
     }
 

@@ -71,9 +71,9 @@ TEST(SetupTraceMachine, ConfiguredTraceKeyLogsTheStartOfTheRun)
 
 // "/?", "-?" and "/help" give the usage and nothing else: an interactive run
 // shows it in one box of its own (no start-up window owns it) in the build's
-// language, Spanish, and every run ends with 0, with nothing traced but the
-// language, even with other options beside it. A script or SCCM run shows
-// nothing.
+// language, Spanish, with nothing traced but the language, even with other
+// options beside it. A script or SCCM run shows nothing. Each ends with 0
+// but an SCCM run, which carried out no action: SCCM would read 0 as done.
 TEST(UsageMachine, UsageIsAllThatARunDoes)
 {
     QvTest::CTraceConfig config;
@@ -84,13 +84,16 @@ TEST(UsageMachine, UsageIsAllThatARunDoes)
     {
         const wchar_t* arguments;
         size_t boxes;
+        DWORD exitCode;
     };
-    for (const Case& c : {Case{L"/?", 1}, Case{L"-?", 1}, Case{L"/HELP", 1}, Case{L"/gp /?", 1},
-                          Case{L"/script /?", 0}, Case{L"/sccm /install /help", 0}})
+    for (const Case& c :
+         {Case{L"/?", 1, 0}, Case{L"-?", 1, 0}, Case{L"/HELP", 1, 0}, Case{L"/gp /?", 1, 0},
+          Case{L"/script /?", 0, 0}, Case{L"/sccm /install /help", 0, ERROR_INVALID_PARAMETER},
+          Case{L"/sccm /?", 0, ERROR_INVALID_PARAMETER}})
     {
         SCOPED_TRACE(c.arguments);
         const QvTest::ProcessResult r = RunSetupProcess(c.arguments);
-        EXPECT_EQ(0u, r.exitCode);
+        EXPECT_EQ(c.exitCode, r.exitCode);
         ASSERT_EQ(c.boxes, r.messageBoxes.size());
         if (c.boxes == 0)
             continue;
@@ -112,22 +115,34 @@ TEST(UsageMachine, UsageIsAllThatARunDoes)
     EXPECT_EQ("SetLocale { es-ES}\r\n", QvTest::ReadFileBytes(dir / L"QvInstallLib.log"));
 }
 
-// A script run has no screen to show the usage on; started with its output
-// redirected, it writes the usage there (UTF-8). The command line goes
+// A script or SCCM run has no screen to show the usage on; started with its
+// output redirected, it writes the usage there (UTF-8). The command line goes
 // without quotes: neither path holds a blank here, and Wine's cmd.exe takes
 // quotes after /c differently from Windows'.
-TEST(Usage, ScriptRunWritesTheUsageToItsRedirectedOutput)
+TEST(Usage, ScriptAndSccmRunsWriteTheUsageToTheirRedirectedOutput)
 {
     QvTest::CTempDir dir(L"QvSetupUsageOut");
     const std::wstring out = dir / L"usage.txt";
-    const QvTest::ProcessResult r =
-        QvTest::RunProcess(L"C:\\windows\\system32\\cmd.exe",
-                           L"/c " + QvTest::BinDir() + L"QvSetup.exe /script /? > " + out);
-    ASSERT_TRUE(r.finished);
-    EXPECT_EQ(0u, r.exitCode);
-    EXPECT_TRUE(r.messageBoxes.empty());
-    const std::string text = QvTest::ReadFileBytes(out);
-    EXPECT_EQ(0u, text.find("Instalaci\xc3\xb3n del cliente de Quorvel. Opciones:\r\n")) << text;
-    EXPECT_NE(std::string::npos, text.find("\r\n/script\t")) << text;
+    struct Case
+    {
+        const wchar_t* arguments;
+        DWORD exitCode;
+    };
+    for (const Case& c :
+         {Case{L"/script /?", 0}, Case{L"/sccm /repair /?", ERROR_INVALID_PARAMETER}})
+    {
+        SCOPED_TRACE(c.arguments);
+        DeleteFileW(out.c_str());
+        const QvTest::ProcessResult r = QvTest::RunProcess(
+            L"C:\\windows\\system32\\cmd.exe",
+            L"/c " + QvTest::BinDir() + L"QvSetup.exe " + c.arguments + L" > " + out);
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(c.exitCode, r.exitCode) << "cmd.exe ends with the program's code";
+        EXPECT_TRUE(r.messageBoxes.empty());
+        const std::string text = QvTest::ReadFileBytes(out);
+        EXPECT_EQ(0u, text.find("Instalaci\xc3\xb3n del cliente de Quorvel. Opciones:\r\n"))
+            << text;
+        EXPECT_NE(std::string::npos, text.find("\r\n/script\t")) << text;
+    }
 }
 } // namespace

@@ -1,9 +1,12 @@
 #include "ClientProduct.h"
 
 #include "ClientPackage.h"
+#include "NextRelease.h"
 #include "ProcessRunner.h"
 #include "ProductQueries.h"
 #include "TestFiles.h"
+
+#include <msi.h>
 
 namespace QvTest
 {
@@ -12,15 +15,47 @@ std::wstring ClientPackagePath()
     return BinDir() + QvClientPackage::kPackageFileName;
 }
 
+std::wstring NextReleasePackagePath()
+{
+    return BinDir() + QV_NEXT_PACKAGE_FOLDER + L"\\" + QvClientPackage::kPackageFileName;
+}
+
 std::wstring InstalledClientProduct()
 {
     return QvClientPackage::FindInstalledProduct(kProductUpgradeCodes[0]);
+}
+
+std::vector<std::wstring> InstalledClientProducts()
+{
+    std::vector<std::wstring> products;
+    wchar_t product[40] = {};
+    for (DWORD index = 0;
+         MsiEnumRelatedProductsW(kProductUpgradeCodes[0], 0, index, product) == ERROR_SUCCESS;
+         ++index)
+        products.push_back(product);
+    return products;
+}
+
+std::wstring InstalledClientVersion()
+{
+    const std::wstring product = InstalledClientProduct();
+    wchar_t version[64] = {};
+    DWORD size = ARRAYSIZE(version);
+    if (product.empty() || MsiGetProductInfoW(product.c_str(), INSTALLPROPERTY_VERSIONSTRING,
+                                              version, &size) != ERROR_SUCCESS)
+        return std::wstring();
+    return version;
 }
 
 UINT InstallClient(const std::wstring& installDir, const std::wstring& locale)
 {
     return QvClientPackage::InstallPackage(ClientPackagePath(), installDir, locale,
                                            /*silent=*/true);
+}
+
+UINT InstallClientFrom(const std::wstring& package, const std::wstring& installDir)
+{
+    return QvClientPackage::InstallPackage(package, installDir, std::wstring(), /*silent=*/true);
 }
 
 UINT UninstallClient()

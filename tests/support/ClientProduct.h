@@ -6,16 +6,27 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace QvTest
 {
 constexpr const wchar_t* kClientServiceName = L"QvInstAgent";
 
 std::wstring ClientPackagePath();
+// The package of the next release (NextRelease.h): the same product at a
+// higher version, its own product code, the same upgrade code.
+std::wstring NextReleasePackagePath();
 // The installed product code of the package's upgrade code; empty if none.
 std::wstring InstalledClientProduct();
+// Every installed product of the package's upgrade code.
+std::vector<std::wstring> InstalledClientProducts();
+// The installed product's version as Windows Installer records it; empty
+// when none is installed.
+std::wstring InstalledClientVersion();
 UINT InstallClient(const std::wstring& installDir = std::wstring(),
                    const std::wstring& locale = std::wstring());
+// The same from another package of the product.
+UINT InstallClientFrom(const std::wstring& package, const std::wstring& installDir);
 UINT UninstallClient();
 
 // Removes an installed client product and its install directory when the

@@ -4,6 +4,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace QvTest
@@ -24,6 +25,9 @@ std::wstring BinDir()
 
 namespace
 {
+constexpr int kStartAttempts = 3;
+constexpr DWORD kStartRetryMs = 200;
+
 struct BoxSearch
 {
     DWORD processId;
@@ -55,6 +59,33 @@ std::wstring WindowText(HWND window)
     return text;
 }
 
+struct WindowSearch
+{
+    DWORD processId;
+    std::vector<std::wstring>* seen;
+};
+
+BOOL CALLBACK RecordWindow(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId)
+        return TRUE;
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, ARRAYSIZE(className));
+    const std::wstring entry = std::wstring(className) + L": " + WindowText(window);
+    if (std::find(search->seen->begin(), search->seen->end(), entry) == search->seen->end())
+        search->seen->push_back(entry);
+    return TRUE;
+}
+
+void RecordWindows(DWORD processId, ProcessResult& result)
+{
+    WindowSearch search{processId, &result.windows};
+    EnumWindows(RecordWindow, reinterpret_cast<LPARAM>(&search));
+}
+
 void DismissMessageBoxes(DWORD processId, ProcessResult& result)
 {
     BoxSearch search{processId};
@@ -83,12 +114,21 @@ QvBase::CUniqueHandle StartProcess(const std::wstring& exe, const std::wstring& 
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir,
-                        &si, &pi))
+    // Under Wine a new process now and then dies while it starts, and
+    // CreateProcessW fails with 1359; Windows does not do that, so the
+    // start is tried again rather than the test failing for it.
+    for (int attempt = 1; !CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0,
+                                          nullptr, workingDir, &si, &pi);
+         ++attempt)
     {
-        if (startError != nullptr)
-            *startError = GetLastError();
-        return QvBase::CUniqueHandle();
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == kStartAttempts)
+        {
+            if (startError != nullptr)
+                *startError = error;
+            return QvBase::CUniqueHandle();
+        }
+        Sleep(kStartRetryMs);
     }
     const QvBase::CUniqueHandle thread(pi.hThread);
     return QvBase::CUniqueHandle(pi.hProcess);
@@ -105,7 +145,10 @@ ProcessResult AwaitProcess(HANDLE process, DWORD timeoutMs)
     {
         wait = WaitForSingleObject(process, 50);
         if (wait == WAIT_TIMEOUT)
+        {
+            RecordWindows(processId, result);
             DismissMessageBoxes(processId, result);
+        }
     }
     if (wait == WAIT_OBJECT_0)
     {

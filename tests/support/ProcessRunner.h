@@ -30,6 +30,9 @@ struct ProcessResult
     // Every message box the process showed, in order; each was answered with
     // OK so that the run could go on.
     std::vector<MessageBoxRecord> messageBoxes;
+    // Every top-level window of the process seen while it ran, shown or
+    // not, as "class: caption", each once.
+    std::vector<std::wstring> windows;
 };
 
 // Starts "exe" with the argument text (the exe path is quoted in front of

@@ -3,7 +3,9 @@
 //   (none)               runs until it is told to stop;
 //   stop-while-starting  reports that it is starting, then that it stopped;
 //   slow-stop            runs; told to stop, it reports a pending stop for
-//                        two seconds before it stops.
+//                        two seconds before it stops;
+//   refuse-stop          runs for three seconds accepting no control, then
+//                        stops by itself.
 #include "UniqueResource.h"
 
 #include <windows.h>
@@ -48,6 +50,13 @@ void WINAPI ServiceMain(DWORD argc, wchar_t** argv)
         Report(SERVICE_START_PENDING);
         Sleep(50);
         Report(SERVICE_STOPPED, 0, ERROR_SERVICE_SPECIFIC_ERROR);
+        return;
+    }
+    if (wcscmp(mode, L"refuse-stop") == 0)
+    {
+        Report(SERVICE_RUNNING, /*accepted=*/0);
+        Sleep(3000);
+        Report(SERVICE_STOPPED);
         return;
     }
     const bool slowStop = wcscmp(mode, L"slow-stop") == 0;

@@ -58,19 +58,20 @@ void CTestDistribution::WriteRootResponseFile(const std::wstring& text, Encoding
         return;
     }
     const int size = static_cast<int>(text.size());
-    std::string bytes(
-        static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0,
-                                                nullptr, nullptr)),
-        '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(),
-                        static_cast<int>(bytes.size()), nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr,
+                                                              0, nullptr, nullptr)),
+                      '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(), static_cast<int>(bytes.size()),
+                        nullptr, nullptr);
     WriteFileBytes(path, bytes);
 }
 
-bool CTestDistribution::AddAgentAndPackage() const
+bool CTestDistribution::AddAgentAndPackage(const std::wstring& package) const
 {
-    bool copied = true;
-    for (const wchar_t* name : {L"QvInstAgent.exe", L"QvClient.msi", L"QvSrvApi.dll"})
+    bool copied = CopyFileW((package.empty() ? BinDir() + L"QvClient.msi" : package).c_str(),
+                            (programDir + L"\\QvClient.msi").c_str(),
+                            /*failIfExists=*/FALSE) != FALSE;
+    for (const wchar_t* name : {L"QvInstAgent.exe", L"QvSrvApi.dll"})
         copied &= CopyFileW((BinDir() + name).c_str(), (programDir + L"\\" + name).c_str(),
                             /*failIfExists=*/FALSE) != FALSE;
     return copied;

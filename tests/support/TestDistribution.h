@@ -34,9 +34,9 @@ public:
     // Writes QvInst.rsp at the root, where an SCCM install reads it.
     void WriteRootResponseFile(const std::wstring& text, Encoding encoding = Encoding::Utf16) const;
     // Adds what an SCCM run needs beside the program: the install agent, the
-    // product package and the product service library; false when a copy
-    // failed.
-    bool AddAgentAndPackage() const;
+    // product package (the build's, unless another is named) and the product
+    // service library; false when a copy failed.
+    bool AddAgentAndPackage(const std::wstring& package = std::wstring()) const;
 
 private:
     std::wstring root;

@@ -44,13 +44,14 @@ void WriteGroups(const wchar_t* path, const GroupList& groups)
 // The list as stored, or "<no list>" when there is no multi-string "List".
 GroupList ReadGroups(const wchar_t* path)
 {
-    wchar_t data[1024] = {};
-    DWORD size = sizeof data - 2 * sizeof(wchar_t);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, path, L"List", RRF_RT_REG_MULTI_SZ, nullptr, data,
+    // The machine's own list holds some sixty groups.
+    std::vector<wchar_t> data(16384, L'\0');
+    DWORD size = static_cast<DWORD>((data.size() - 2) * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, path, L"List", RRF_RT_REG_MULTI_SZ, nullptr, data.data(),
                      &size) != ERROR_SUCCESS)
         return {L"<no list>"};
     GroupList groups;
-    for (const wchar_t* item = data; *item != L'\0'; item += wcslen(item) + 1)
+    for (const wchar_t* item = data.data(); *item != L'\0'; item += wcslen(item) + 1)
         groups.push_back(item);
     return groups;
 }
@@ -153,6 +154,18 @@ TEST_F(ServiceControlMachine, CreateWithALoadOrderGroupListsTheGroup)
         0u, CreateOwnProcess(service, L"Group", SERVICE_DEMAND_START, kAgentPath, L"QvTestGroup"));
     EXPECT_EQ(L"QvTestGroup", Config(service).loadOrderGroup);
     EXPECT_EQ((GroupList{L"A", L"QvTestGroup"}), ReadGroups(kServiceGroupOrderKey));
+}
+
+// The machine's own order, as the system has it: a group it lists already
+// stays where it is, and nothing else moves.
+TEST_F(ServiceControlMachine, AnAlreadyListedGroupLeavesTheMachinesOrderAsItWas)
+{
+    QvTest::CKeyBackup order(HKEY_LOCAL_MACHINE, kServiceGroupOrderKey);
+    const GroupList before = ReadGroups(kServiceGroupOrderKey);
+    ASSERT_NE(L"<no list>", before.front()) << "the system lists its groups";
+    EXPECT_EQ(0u, AddNewServiceGroup(before.front().c_str(), /*insertBefore=*/nullptr,
+                                     /*replace=*/false));
+    EXPECT_EQ(before, ReadGroups(kServiceGroupOrderKey));
 }
 
 TEST_F(ServiceControlMachine, DeleteTwiceFindsNoServiceTheSecondTime)

@@ -132,6 +132,20 @@ TEST_F(ServiceStartStopMachine, StopOfAStoppedOrMissingServiceSucceeds)
     EXPECT_TRUE(waits.empty());
 }
 
+// A service that takes no stop control cannot be stopped from here: that
+// counts as stopped, without waiting.
+TEST_F(ServiceStartStopMachine, StopOfAServiceThatRefusesTheControlSucceeds)
+{
+    ASSERT_EQ(0u, service.Register());
+    ASSERT_EQ(0u, service.Start(L"refuse-stop"));
+    ASSERT_TRUE(service.WaitForState(SERVICE_RUNNING, 5000));
+    EXPECT_EQ(0u, StopDriver(service.Name().c_str(), kJobTimeoutMs));
+    EXPECT_TRUE(
+        std::regex_search(trace.Log(L"QvInstallLib"), std::regex("W> +ControlService 1052")));
+    EXPECT_TRUE(waits.empty());
+    EXPECT_TRUE(service.WaitForState(SERVICE_STOPPED, 10000));
+}
+
 TEST_F(ServiceStartStopMachine, StopOfAServiceThatLingersTimesOut)
 {
     ASSERT_EQ(0u, service.Register());

@@ -162,7 +162,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     {
         SetLocale(BuildInfo::kLocale);
         GiveUsage(instance, options);
-        return ERROR_SUCCESS;
+        // SCCM reads 0 as a deployment done: no action was carried out.
+        return options.sccm ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
     }
     QV_SETUP_FUNCTION(L"wWinMain", L"QvSetup");
     QvBase::TraceRunningAccount(trace);

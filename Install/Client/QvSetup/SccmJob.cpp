@@ -35,8 +35,13 @@ void SleepWait(DWORD milliseconds)
     Sleep(milliseconds);
 }
 
+void TaskWait(CCommonInstallTask& task, DWORD milliseconds)
+{
+    task.Wait(static_cast<int>(milliseconds));
+}
+
 SccmJobSeams::WaitFunction pollWait = SleepWait;
-DWORD taskWaitMs = kTaskWaitMs;
+SccmJobSeams::TaskWaitFunction taskWait = TaskWait;
 
 std::wstring TempDirectoryForAgent()
 {
@@ -158,9 +163,9 @@ WaitFunction SetPollWait(WaitFunction wait)
     return std::exchange(pollWait, wait != nullptr ? wait : SleepWait);
 }
 
-DWORD SetTaskWaitTime(DWORD milliseconds)
+TaskWaitFunction SetTaskWait(TaskWaitFunction wait)
 {
-    return std::exchange(taskWaitMs, milliseconds);
+    return std::exchange(taskWait, wait != nullptr ? wait : TaskWait);
 }
 } // namespace SccmJobSeams
 
@@ -262,7 +267,7 @@ CInstallTaskResult CSccmJob::RunService()
     if (!WaitsForResult())
         return CInstallTaskResult(0, std::wstring());
 
-    task->Wait(static_cast<int>(taskWaitMs));
+    taskWait(*task, kTaskWaitMs);
     std::wstring text;
     for (int count = 0;; pollWait(kPollIntervalMs))
     {

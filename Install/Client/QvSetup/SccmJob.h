@@ -117,7 +117,8 @@ using WaitFunction = void (*)(DWORD milliseconds);
 // Replaces the pause between two looks for the agent's result (Sleep);
 // returns the one it replaces; nullptr puts Sleep back.
 WaitFunction SetPollWait(WaitFunction wait);
-// Replaces the time the job waits for an announced task's running event;
-// returns the one it replaces.
-DWORD SetTaskWaitTime(DWORD milliseconds);
+using TaskWaitFunction = void (*)(CCommonInstallTask& task, DWORD milliseconds);
+// Replaces the wait for an announced task's running event (the task's own
+// Wait); returns the one it replaces; nullptr puts the task's Wait back.
+TaskWaitFunction SetTaskWait(TaskWaitFunction wait);
 } // namespace SccmJobSeams

@@ -2,10 +2,14 @@
 
 #include "CmdLineParser.h"
 #include "InstallTask.h"
+#include "InstallTaskNames.h"
 #include "SccmInstall.h"
 #include "qvexception.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 TEST(SccmJobRules, DiskRootIsTheFolderAboveTheProgramsDistributionFolder)
 {
@@ -102,3 +106,54 @@ TEST(SccmInstall, NoActionEndsWithInvalidParameter)
         EXPECT_EQ(static_cast<unsigned int>(ERROR_INVALID_PARAMETER), error.Code());
     }
 }
+
+namespace
+{
+// What the job asked to wait for, recorded in place of the waits; the
+// "agent" answers at the second look.
+struct CRecordedWaits
+{
+    static inline std::vector<DWORD> polls;
+    static inline std::vector<DWORD> taskWaits;
+    static inline std::wstring taskId;
+
+    static void Poll(DWORD milliseconds)
+    {
+        polls.push_back(milliseconds);
+        if (polls.size() == 2)
+        {
+            const std::wstring result = L"<result code=\"3010\" description=\"d\" op=\"2\"/>";
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, GetTaskKeyPath(taskId).c_str(), kTaskErrorValue,
+                            REG_SZ, result.c_str(),
+                            static_cast<DWORD>((result.size() + 1) * sizeof(wchar_t)));
+        }
+    }
+    static void TaskWait(CCommonInstallTask&, DWORD milliseconds)
+    {
+        taskWaits.push_back(milliseconds);
+    }
+};
+
+// The job waits one hour for an announced task's running event and looks for
+// the result every three seconds, without an upper bound: SCCM's own maximum
+// run time is the bound.
+TEST(SccmJobMachine, RunServiceWaitsAnHourForTheTaskAndLooksEveryThreeSeconds)
+{
+    const auto parser = std::make_shared<CCmdLineParser>(L"/sccm /repair", /*caseSensitive=*/0);
+    CSccmJob job(TaskRepair, parser);
+    CRecordedWaits::polls.clear();
+    CRecordedWaits::taskWaits.clear();
+    CRecordedWaits::taskId = job.Task()->GetId();
+    const SccmJobSeams::WaitFunction poll = SccmJobSeams::SetPollWait(CRecordedWaits::Poll);
+    const SccmJobSeams::TaskWaitFunction wait = SccmJobSeams::SetTaskWait(CRecordedWaits::TaskWait);
+
+    const CInstallTaskResult result = job.RunService();
+
+    SccmJobSeams::SetPollWait(poll);
+    SccmJobSeams::SetTaskWait(wait);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, GetTaskKeyPath(CRecordedWaits::taskId).c_str());
+    EXPECT_EQ(std::vector<DWORD>{3600000}, CRecordedWaits::taskWaits);
+    EXPECT_EQ((std::vector<DWORD>{3000, 3000}), CRecordedWaits::polls);
+    EXPECT_EQ(3010, result.code);
+}
+} // namespace
