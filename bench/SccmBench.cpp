@@ -9,9 +9,10 @@
 // (/sccm without an action) shows what process start and shut-down cost, and
 // the agent's log (its lines carry milliseconds) what the agent itself took
 // from taking a task up to having done it.
-#include "AgentMachine.h"
+#include "AgentSteering.h"
 #include "ClientProduct.h"
-#include "InstallTaskNames.h"
+#include "InstallTask.h"
+#include "InstallTaskKeys.h"
 #include "ProcessRunner.h"
 #include "ServiceStartStop.h"
 #include "StoredTasks.h"
@@ -116,12 +117,11 @@ int wmain()
             std::puts("SCCM exchange: the product or its agent could not be set up");
             return 1;
         }
-        const DWORD answer = ERROR_SUCCESS;
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, QvTest::kAgentSteeringKey, L"Result2", REG_DWORD,
-                        &answer, sizeof answer);
+        const QvTest::CAgentSteering steering;
+        steering.ForceResult(TaskRepair, ERROR_SUCCESS);
         startOnly = MedianMs(dist.Setup(), L"/sccm", ERROR_INVALID_PARAMETER);
         exchange = MedianMs(dist.Setup(), L"/sccm /repair", ERROR_SUCCESS);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, QvTest::kAgentSteeringKey);
+        QvTest::CAgentSteering::Clear();
         // Before the product goes: its removal takes the task keys with it.
         for (const std::wstring& id : QvTest::StoredTaskIds())
             if (before.count(id) == 0)

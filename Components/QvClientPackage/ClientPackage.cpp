@@ -117,9 +117,10 @@ std::wstring FindPackage(const std::wstring& dir)
 {
     if (dir.empty())
         return std::wstring();
-    for (const wchar_t* below : {L"", L"setup\\client\\x64\\"})
+    for (const std::wstring& below :
+         {std::wstring(), std::wstring(kDistributionProgramFolder) + L"\\"})
     {
-        const std::wstring path = WithBackslash(dir) + below + kPackageFileName;
+        const std::wstring path = WithBackslash(dir) + below + kClientPackageFileName;
         if (FileExists(path))
             return path;
     }

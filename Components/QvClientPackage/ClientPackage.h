@@ -4,6 +4,8 @@
 // no user interface unless asked: the sample engine installs it, the install
 // agent installs, repairs, upgrades, patches and removes it. Every operation
 // returns Windows Installer's result (0, 3010, 1603, 1605, 1618, ...).
+#include "DistributionLayout.h"
+
 #include <windows.h>
 
 #include <string>
@@ -11,14 +13,13 @@
 
 namespace QvClientPackage
 {
-constexpr const wchar_t* kPackageFileName = L"QvClient.msi";
 // Public properties of the package: where it installs and the locale it
 // records for the setup program.
 constexpr const wchar_t* kInstallDirProperty = L"INSTALLDIR";
 constexpr const wchar_t* kLocaleProperty = L"PRODUCTLOCALE";
 
-// The package a distribution carries: <dir>\QvClient.msi, else
-// <dir>\setup\client\x64\QvClient.msi; empty when it has none.
+// The package a distribution carries: <dir>\QvClient.msi, else the one in
+// the distribution's program folder below <dir>; empty when it has none.
 std::wstring FindPackage(const std::wstring& dir);
 
 // "NAME="value"" pairs for the properties that are not empty, and no restart.

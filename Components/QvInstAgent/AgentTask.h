@@ -36,12 +36,12 @@ public:
 std::unique_ptr<IAgentTask> OpenAgentTask(const std::wstring& id, int type, bool registryBacked);
 
 // Stored tasks that have no result yet, oldest first.
-struct CStoredTask
+struct CPendingTask
 {
     std::wstring id;
     int type = 0;
 };
-std::vector<CStoredTask> PendingStoredTasks();
+std::vector<CPendingTask> PendingStoredTasks();
 bool IsStored(const std::wstring& id);
 bool HasResult(const std::wstring& id);
 } // namespace QvAgent

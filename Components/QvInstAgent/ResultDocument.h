@@ -1,27 +1,21 @@
 #pragma once
 
-// The result document the agent writes into a task's "error" value: a
-// "result" element with "code", "description" (the system's text of the
-// code) and "op" (the task type the agent carried out); for the patch kinds
-// one "patch" child per patch with its own "code", "path" and "description".
+// The result the agent writes into a task: the code of the work and, for the
+// patch kinds, each patch's own, with the system's text for every code
+// (WriteResultDocument of the install library writes the document the setup
+// side reads).
+#include "ClientPackage.h"
+
 #include <string>
 #include <vector>
 
 namespace QvAgent
 {
-struct CPatchResult
-{
-    std::wstring path;
-    unsigned int code = 0;
-};
-
 struct CTaskOutcome
 {
     unsigned int code = 0;
-    std::vector<CPatchResult> patches;
+    std::vector<QvClientPackage::CPatchOutcome> patches;
 };
 
 std::wstring BuildResultDocument(const CTaskOutcome& outcome, int op);
-// Text safe inside a double-quoted XML attribute.
-std::wstring EscapeAttribute(const std::wstring& text);
 } // namespace QvAgent

@@ -31,7 +31,7 @@ TEST(AgentResultDocument, DescriptionIsNeverEmptyAndEscaped)
     const std::wstring text = BuildResultDocument(outcome, 2);
     EXPECT_EQ(std::wstring::npos, text.find(L"description=\"\"")) << text;
     EXPECT_EQ(std::wstring::npos, text.find(L'\n')) << text;
-    EXPECT_EQ(L"a&lt;b&gt;&#13;&#10;", QvAgent::EscapeAttribute(L"a<b>\r\n"));
+    EXPECT_EQ(L"a&lt;b&gt;&#13;&#10;", EscapeXmlAttribute(L"a<b>\r\n"));
 }
 // What the setup program makes of it: its own parser reads every value back.
 TEST(AgentResultDocument, SetupSideReadsItBack)

@@ -3,7 +3,9 @@
 #include "AgentLog.h"
 #include "AgentObjects.h"
 #include "ClientPackage.h"
+#include "DistributionLayout.h"
 #include "InstallTask.h"
+#include "PathUtils.h"
 #include "ProductQueries.h"
 #include "QvResponseFile.h"
 #include "ResponseFile.h"
@@ -33,9 +35,9 @@ std::wstring InstalledProduct()
     return std::wstring();
 }
 
-std::wstring JoinPath(const std::wstring& dir, const wchar_t* name)
+std::wstring Join(const std::wstring& dir, const wchar_t* name)
 {
-    return dir.empty() || dir.back() == L'\\' ? dir + name : dir + L'\\' + name;
+    return QvBase::JoinPath(dir.c_str(), name, L'\\');
 }
 
 // The package a distribution root carries, or where it should be (Windows
@@ -43,9 +45,8 @@ std::wstring JoinPath(const std::wstring& dir, const wchar_t* name)
 std::wstring PackageIn(const std::wstring& root)
 {
     const std::wstring package = QvClientPackage::FindPackage(root);
-    return package.empty()
-               ? JoinPath(JoinPath(root, L"setup\\client\\x64"), QvClientPackage::kPackageFileName)
-               : package;
+    return package.empty() ? Join(Join(root, kDistributionProgramFolder), kClientPackageFileName)
+                           : package;
 }
 
 // An install task's source holds the response file; its "Source" names the
@@ -55,7 +56,7 @@ unsigned int Install(const CTaskParams& params)
 {
     std::unique_ptr<QvInstall::IResponseFile> settings(CreateResponseFile());
     settings->SetWriteThrough(false);
-    settings->Load(JoinPath(params.source, L"QvInst.rsp").c_str());
+    settings->Load(Join(params.source, kResponseFileName).c_str());
     std::wstring root = settings->GetWellKnownValue(QvInstall::KeySource);
     if (root.empty() || root == L".")
         root = params.source;
@@ -76,11 +77,10 @@ unsigned int OnInstalledProduct(const wchar_t* what, UINT (*work)(const std::wst
 CTaskOutcome ApplyPatches(const CTaskParams& params)
 {
     CTaskOutcome outcome;
-    for (const QvClientPackage::CPatchOutcome& patch :
-         QvClientPackage::ApplyPatches(params.patches))
+    outcome.patches = QvClientPackage::ApplyPatches(params.patches);
+    for (const QvClientPackage::CPatchOutcome& patch : outcome.patches)
     {
         Log(L"patch %s: %u", patch.path.c_str(), patch.code);
-        outcome.patches.push_back({patch.path, patch.code});
         if (outcome.code == ERROR_SUCCESS)
             outcome.code = patch.code;
     }
@@ -97,9 +97,7 @@ CTaskOutcome RemoveAllPatches()
         return outcome;
     }
     UINT code = 0;
-    for (const QvClientPackage::CPatchOutcome& patch :
-         QvClientPackage::RemoveAllPatches(product, code))
-        outcome.patches.push_back({patch.path, patch.code});
+    outcome.patches = QvClientPackage::RemoveAllPatches(product, code);
     Log(L"removed %u patches of %s: %u", static_cast<unsigned>(outcome.patches.size()),
         product.c_str(), code);
     outcome.code = code;

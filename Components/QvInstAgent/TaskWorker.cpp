@@ -67,7 +67,7 @@ void CTaskWorker::Run()
 
 bool CTaskWorker::TakeUpStoredTasks()
 {
-    for (const CStoredTask& task : PendingStoredTasks())
+    for (const CPendingTask& task : PendingStoredTasks())
         if (taken.count(task.id) == 0 && !TakeUp(task.id, task.type, /*registryBacked=*/true))
             return false;
     return !Stopping();

@@ -3,15 +3,14 @@
 // Fault steering for tests, read from a machine-wide key the tests own (the
 // service does not run as the test user on Windows). Without the key the
 // agent works normally. See README.md.
+#include "TestSteeringNames.h"
+
 #include <windows.h>
 
 #include <optional>
 
 namespace QvAgent
 {
-// Below HKEY_LOCAL_MACHINE.
-constexpr const wchar_t* kTestSteeringKey = L"SOFTWARE\\QvTest\\QvInstAgent";
-
 struct CTestSteering
 {
     // "Result<type>": report this code for tasks of that type, without any

@@ -190,18 +190,19 @@ TEST(EngineInteractiveMachine, SourceRootIsThreeLevelsAboveTheProgram)
     ASSERT_EQ(0u, run.exitCode);
     EXPECT_TRUE(run.messageBoxes.empty()) << "a run that succeeds shows no message box";
     Report r = report.Read();
+    const std::wstring programDir = dist.ProgramDir();
     EXPECT_EQ(L"0", r[L"Silent"]) << report.Text();
     EXPECT_EQ(L"present", r[L"Window"]);
     EXPECT_EQ(L"Quorvel", r[L"WindowTitle"]);
     // String 104 in the build's language replaced the first text before the call.
     EXPECT_EQ(L"Inicializando los componentes para instalar...", r[L"WindowText"]);
     EXPECT_EQ(L"es-ES", r[L"Locale"]);
-    EXPECT_EQ(L"C:\\dist\\Setup\\Client\\x64", r[L"Source"]);
+    EXPECT_EQ(programDir, r[L"Source"]);
     EXPECT_EQ(L"C:\\dist\\", r[L"SourceRoot"]);
-    EXPECT_EQ(L"C:\\dist\\Setup\\Client\\x64\\failed", r[L"FailedDir"]);
+    EXPECT_EQ(programDir + L"\\failed", r[L"FailedDir"]);
     // Nothing was loaded, yet the response file holds both in memory.
     EXPECT_EQ(L"", r[L"ResponseFile"]);
-    EXPECT_EQ(L"C:\\dist\\Setup\\Client\\x64", r[L"Common.Source"]);
+    EXPECT_EQ(programDir, r[L"Common.Source"]);
     EXPECT_EQ(L"C:\\dist\\", r[L"Common.SourceRoot"]);
     EXPECT_EQ(L"0", r[L"Action.core"]);
     EXPECT_EQ(L"0", r[L"Patches"]);

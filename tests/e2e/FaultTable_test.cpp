@@ -4,7 +4,7 @@
 #include "SccmMachine.h"
 
 #include "ClientProduct.h"
-#include "InstallTaskNames.h"
+#include "InstallTaskKeys.h"
 #include "MsiState.h"
 #include "ProcessRunner.h"
 #include "RedistStandIn.h"
@@ -391,7 +391,7 @@ class SccmFaultTableMachine : public CSccmMachineTest
 {
 public:
     using CSccmMachineTest::NewTaskIds;
-    using CSccmMachineTest::Steer;
+    using CSccmMachineTest::steering;
 };
 
 // A run cut short by its own fault must not keep it from the next one.
@@ -413,10 +413,11 @@ std::vector<SccmFaultCase> SccmFaultCases()
         EXPECT_EQ(0u, ServiceState(kSccmAgentServiceName)) << "registered";
         EXPECT_TRUE(InstalledClientProduct().empty());
     };
-    const auto steer = [](const wchar_t* name)
+    // One of the agent's faults.
+    const auto steer = [](void (CAgentSteering::*fault)() const)
     {
-        return [name](CSccmMachineTest&, const CTestDistribution&)
-        { SccmFaultTableMachine::Steer(name, 1); };
+        return [fault](CSccmMachineTest& m, const CTestDistribution&)
+        { (static_cast<SccmFaultTableMachine&>(m).steering.*fault)(); };
     };
     return {
         {"agent executable missing", L"/sccm /install",
@@ -425,16 +426,16 @@ std::vector<SccmFaultCase> SccmFaultCases()
         {"root response file missing", L"/sccm /install",
          deleteFile(L"QvInst.rsp", /*atRoot=*/true), true, ERROR_FILE_NOT_FOUND, "Code: 0x00000002",
          nothingLeft},
-        {"agent result without a document element", L"/sccm /install", steer(L"NoDocumentElement"),
-         true, 0xE6060001, "Code: 0xE6060001",
+        {"agent result without a document element", L"/sccm /install",
+         steer(&CAgentSteering::AnswerWithoutDocumentElement), true, 0xE6060001, "Code: 0xE6060001",
          [](CSccmMachineTest&)
          {
              EXPECT_NE(0u, ServiceState(kSccmAgentServiceName))
                  << "a failed Run skips Finalize: the job's agent stays";
              EXPECT_TRUE(InstalledClientProduct().empty());
          }},
-        {"agent ending mid-task", L"/sccm /install", steer(L"ExitMidTask"), false, 0,
-         "QvSetup alive count: 1",
+        {"agent ending mid-task", L"/sccm /install", steer(&CAgentSteering::EndServiceMidTask),
+         false, 0, "QvSetup alive count: 1",
          [](CSccmMachineTest& m)
          {
              const std::set<std::wstring> ids = static_cast<SccmFaultTableMachine&>(m).NewTaskIds();

@@ -3,16 +3,17 @@
 // Installer work on the client package, a stop in the middle of a wait, and
 // each fault the test steering key can cause (Components/QvInstAgent/README.md).
 #include "AgentMachine.h"
+#include "AgentSteering.h"
 #include "ClientProduct.h"
 #include "InstallTask.h"
 #include "InstallTaskKinds.h"
-#include "InstallTaskNames.h"
+#include "InstallTaskKeys.h"
 #include "InstallTaskResult.h"
 #include "InstallerService.h"
 #include "MachineStaysUp.h"
 #include "ProcessRunner.h"
 #include "ProductQueries.h"
-#include "RegistryKey.h"
+#include "RegistryState.h"
 #include "ServiceControl.h"
 #include "ServiceStartStop.h"
 #include "TestFiles.h"
@@ -38,30 +39,27 @@ constexpr const wchar_t* kDistribution = L"C:\\QvE2eAgentDist";
 constexpr int kTimeout = 720;
 constexpr DWORD kResultWaitMs = 60000;
 
-std::wstring ReadTaskString(const std::wstring& id, const wchar_t* name)
+bool HasResult(const std::wstring& id)
 {
-    QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
-    std::wstring value;
-    if (key.OpenSub(GetTaskKeyPath(id).c_str(), false, KEY_READ) == ERROR_SUCCESS)
-        key.GetString(name, value, std::wstring());
-    return value;
-}
-
-bool HasTaskValue(const std::wstring& id, const wchar_t* name)
-{
-    QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
-    QvBase::CRegistryValue value;
-    return key.OpenSub(GetTaskKeyPath(id).c_str(), false, KEY_READ) == ERROR_SUCCESS &&
-           key.QueryValue(name, value) == ERROR_SUCCESS;
+    const std::optional<CStoredTask> task = FindStoredTask(id);
+    return task && task->hasResult;
 }
 
 DWORD TryCount(const std::wstring& id)
 {
-    QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
     DWORD count = 0;
-    if (key.OpenSub(GetTaskKeyPath(id).c_str(), false, KEY_READ) == ERROR_SUCCESS)
-        key.GetDword(kTaskTryCountValue, count, 0);
+    ReadRawDword(HKEY_LOCAL_MACHINE, GetTaskKeyPath(id), kTaskTryCountValue, count);
     return count;
+}
+
+// What the setup side does with a running agent: store the task, announce
+// it, wait for its running event and read the result.
+std::shared_ptr<CInstallTaskResult> Announce(CCommonInstallTask& task)
+{
+    task.Store();
+    task.Run();
+    task.Wait(static_cast<int>(kResultWaitMs));
+    return task.GetResult();
 }
 
 // As the SCCM job polls: until "error" is not empty.
@@ -69,17 +67,12 @@ std::wstring WaitForResultText(const std::wstring& id, DWORD timeoutMs = kResult
 {
     for (DWORD waited = 0; waited < timeoutMs; waited += 100)
     {
-        const std::wstring text = ReadTaskString(id, kTaskErrorValue);
+        const std::wstring text = ReadStoredResult(id);
         if (!text.empty())
             return text;
         Sleep(100);
     }
     return std::wstring();
-}
-
-void SetSteering(const wchar_t* name, DWORD value)
-{
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kAgentSteeringKey, name, REG_DWORD, &value, sizeof value);
 }
 
 std::wstring WindowsTemp()
@@ -148,6 +141,7 @@ protected:
     // What a test left (or one that hung and was ended): the product, the
     // agent services, stored tasks and steering go at the start and the end.
     CAgentMachineCleanup cleanup{kInstallDir, {kServiceName}};
+    CAgentSteering steering;
     CTestService service{kServiceName};
     // The product's own service, removed with the product or here.
     CTestService productService{kClientServiceName};
@@ -164,7 +158,7 @@ TEST_F(InstallAgentMachine, StoredInstallTaskIsTakenUpAtStart)
     EXPECT_EQ(0, result.code) << text.c_str();
     EXPECT_EQ(1, result.op);
     EXPECT_FALSE(result.description.empty());
-    EXPECT_TRUE(HasTaskValue(task->GetId(), kTaskResultValue));
+    EXPECT_TRUE(HasResult(task->GetId()));
     EXPECT_EQ(1u, TryCount(task->GetId()));
 
     EXPECT_TRUE(IsProductInstalled());
@@ -180,29 +174,20 @@ TEST_F(InstallAgentMachine, AnnouncedRepairAndUninstallOfTheInstalledProduct)
     ASSERT_TRUE(DeleteFileW(note.c_str()));
 
     auto repair = Make<CRepairTask>(kTimeout);
-    repair->Store();
-    repair->Run();
-    repair->Wait(kResultWaitMs);
-    std::shared_ptr<CInstallTaskResult> repaired(repair->GetResult());
+    const std::shared_ptr<CInstallTaskResult> repaired = Announce(*repair);
     EXPECT_EQ(0, repaired->code) << repaired->text.c_str();
     EXPECT_EQ(2, repaired->op);
     EXPECT_TRUE(FileExists(note)) << "the repair put the file back";
 
     auto uninstall = Make<CUninstallTask>(kTimeout);
-    uninstall->Store();
-    uninstall->Run();
-    uninstall->Wait(kResultWaitMs);
-    std::shared_ptr<CInstallTaskResult> removed(uninstall->GetResult());
+    const std::shared_ptr<CInstallTaskResult> removed = Announce(*uninstall);
     EXPECT_EQ(0, removed->code) << removed->text.c_str();
     EXPECT_FALSE(IsProductInstalled());
     EXPECT_FALSE(productService.Exists());
 
     // Nothing left to act on: Windows Installer's "unknown product".
     auto again = Make<CRepairTask>(kTimeout);
-    again->Store();
-    again->Run();
-    again->Wait(kResultWaitMs);
-    std::shared_ptr<CInstallTaskResult> unknown(again->GetResult());
+    const std::shared_ptr<CInstallTaskResult> unknown = Announce(*again);
     EXPECT_EQ(static_cast<int>(ERROR_UNKNOWN_PRODUCT), unknown->code);
 }
 
@@ -227,8 +212,8 @@ TEST_F(InstallAgentMachine, PatchThatIsNoPatchGetsTheInstallersCodeInItsChild)
 
 TEST_F(InstallAgentMachine, StopInTheMiddleOfADelayLeavesTheTaskForTheNextStart)
 {
-    SetSteering(L"DelayMs", 600000);
-    SetSteering(L"Result3", 0);
+    steering.DelayEachTask(600000);
+    steering.ForceResult(TaskUninstall, 0);
     auto task = Make<CUninstallTask>(kTimeout);
     task->Store();
     Start();
@@ -237,10 +222,10 @@ TEST_F(InstallAgentMachine, StopInTheMiddleOfADelayLeavesTheTaskForTheNextStart)
     EXPECT_EQ(0u, StopDriver(kServiceName, 30000));
     EXPECT_LT(GetTickCount() - started, 10000u) << "the stop ends the wait";
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), service.State());
-    EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
-    EXPECT_TRUE(ReadTaskString(task->GetId(), kTaskErrorValue).empty());
+    EXPECT_FALSE(HasResult(task->GetId()));
+    EXPECT_TRUE(ReadStoredResult(task->GetId()).empty());
 
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kAgentSteeringKey, L"DelayMs");
+    steering.DelayEachTask(0);
     Start();
     const std::wstring text = WaitForResultText(task->GetId());
     ASSERT_FALSE(text.empty()) << "taken up at the next start";
@@ -249,7 +234,7 @@ TEST_F(InstallAgentMachine, StopInTheMiddleOfADelayLeavesTheTaskForTheNextStart)
 
 TEST_F(InstallAgentMachine, ForcedCodePerTaskType)
 {
-    SetSteering(L"Result2", ERROR_INSTALL_ALREADY_RUNNING);
+    steering.ForceResult(TaskRepair, ERROR_INSTALL_ALREADY_RUNNING);
     auto repair = Make<CRepairTask>(kTimeout);
     repair->Store();
     Start();
@@ -278,17 +263,14 @@ TEST_F(InstallAgentMachine, TaskWhoseProcessCannotStartGetsTheReasonAsItsResult)
     ASSERT_TRUE(DeleteFileW(image.c_str())) << "the service's task image";
 
     auto repair = Make<CRepairTask>(kTimeout);
-    repair->Store();
-    repair->Run();
-    repair->Wait(kResultWaitMs);
-    std::shared_ptr<CInstallTaskResult> result(repair->GetResult());
+    const std::shared_ptr<CInstallTaskResult> result = Announce(*repair);
     EXPECT_EQ(static_cast<int>(ERROR_FILE_NOT_FOUND), result->code) << result->text.c_str();
     EXPECT_EQ(2, result->op);
 }
 
 TEST_F(InstallAgentMachine, NeverAnswersLoadsTheTaskButWritesNoResult)
 {
-    SetSteering(L"NeverAnswer", 1);
+    steering.NeverAnswer();
     auto task = Make<CRepairTask>(kTimeout);
     task->Store();
     Start();
@@ -296,18 +278,18 @@ TEST_F(InstallAgentMachine, NeverAnswersLoadsTheTaskButWritesNoResult)
         Sleep(100);
     EXPECT_EQ(1u, TryCount(task->GetId())) << "the task was loaded";
     EXPECT_TRUE(WaitForResultText(task->GetId(), 2000).empty());
-    EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
+    EXPECT_FALSE(HasResult(task->GetId()));
 }
 
 TEST_F(InstallAgentMachine, ResultWithoutDocumentElementFailsToParse)
 {
-    SetSteering(L"NoDocumentElement", 1);
+    steering.AnswerWithoutDocumentElement();
     auto task = Make<CRepairTask>(kTimeout);
     task->Store();
     Start();
     const std::wstring text = WaitForResultText(task->GetId());
     ASSERT_FALSE(text.empty());
-    EXPECT_TRUE(HasTaskValue(task->GetId(), kTaskResultValue));
+    EXPECT_TRUE(HasResult(task->GetId()));
     bool failed = false;
     try
     {
@@ -322,8 +304,8 @@ TEST_F(InstallAgentMachine, ResultWithoutDocumentElementFailsToParse)
 
 TEST_F(InstallAgentMachine, ProcessEndingInTheMiddleOfATaskLeavesItForTheNextStart)
 {
-    SetSteering(L"ExitMidTask", 1);
-    SetSteering(L"Result2", 0);
+    steering.EndServiceMidTask();
+    steering.ForceResult(TaskRepair, 0);
     auto task = Make<CRepairTask>(kTimeout);
     task->Store();
     Start();
@@ -333,14 +315,14 @@ TEST_F(InstallAgentMachine, ProcessEndingInTheMiddleOfATaskLeavesItForTheNextSta
         // process only a minute or more later and reports it running until
         // then: see the process end instead, and leave the restart to Windows.
         EXPECT_TRUE(WaitForProcessesToEnd(L"QvInstAgent.exe", 30000));
-        EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
+        EXPECT_FALSE(HasResult(task->GetId()));
         EXPECT_EQ(0u, TryCount(task->GetId())) << "its work had not begun";
         return;
     }
     EXPECT_TRUE(service.WaitForState(SERVICE_STOPPED, 30000));
-    EXPECT_FALSE(HasTaskValue(task->GetId(), kTaskResultValue));
+    EXPECT_FALSE(HasResult(task->GetId()));
 
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kAgentSteeringKey, L"ExitMidTask");
+    steering.StopEndingMidTask();
     Start();
     EXPECT_FALSE(WaitForResultText(task->GetId()).empty());
 }
@@ -392,8 +374,8 @@ TEST_F(InstallAgentMachine, StoredTasksAreTakenUpOldestFirst)
 // it; either alone is enough.
 TEST_F(InstallAgentMachine, ARetiredEntryEndsTheAgentAfterTheTaskInHand)
 {
-    SetSteering(L"DelayMs", 2000);
-    SetSteering(L"Result2", 0);
+    steering.DelayEachTask(2000);
+    steering.ForceResult(TaskRepair, 0);
     auto repair = Make<CRepairTask>(kTimeout);
     repair->Store();
     Start();
@@ -423,7 +405,7 @@ TEST_F(InstallAgentMachine, ADisabledEntryEndsTheIdleAgent)
 // task, so a setup side that reads late still finds it.
 TEST_F(InstallAgentMachine, ASectionResultWaitsForTheSetupSide)
 {
-    SetSteering(L"Result2", ERROR_SUCCESS_REBOOT_REQUIRED);
+    steering.ForceResult(TaskRepair, ERROR_SUCCESS_REBOOT_REQUIRED);
     Start();
     auto repair = Make<CRepairTask>(kTimeout);
     repair->SetRegistryBacked(false);

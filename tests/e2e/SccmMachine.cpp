@@ -1,6 +1,6 @@
 #include "SccmMachine.h"
 
-#include "InstallTaskNames.h"
+#include "InstallTaskKeys.h"
 #include "UniqueResource.h"
 
 namespace QvTest
@@ -167,10 +167,5 @@ DWORD CSccmMachineTest::Sccm(const std::wstring& arguments)
     const ProcessResult r = RunSccm(arguments);
     EXPECT_TRUE(r.finished);
     return r.exitCode;
-}
-
-void CSccmMachineTest::Steer(const wchar_t* name, DWORD value)
-{
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kAgentSteeringKey, name, REG_DWORD, &value, sizeof value);
 }
 } // namespace QvTest

@@ -7,6 +7,7 @@
 // across the runs as a real one does between deployments; and what the tests
 // read of it afterwards.
 #include "AgentMachine.h"
+#include "AgentSteering.h"
 #include "MachineStaysUp.h"
 #include "PendingDeletions.h"
 #include "ProcessRunner.h"
@@ -73,13 +74,13 @@ protected:
     std::set<std::wstring> NewTaskIds() const { return cleanup.NewTaskIds(); }
     std::string Log() const { return ReadFileBytes(logs / L"QvSetup.log"); }
     std::string LibraryLog() const { return ReadFileBytes(logs / L"QvInstallLib.log"); }
-    static void Steer(const wchar_t* name, DWORD value);
 
     // Services live on across the runs, as on a real machine.
     CMachineStaysUp machine;
     // Whatever a run left goes at the start and at the end, however the test
     // ends: product, agent services, stored tasks, steering.
     CAgentMachineCleanup cleanup{kSccmInstallDir};
+    CAgentSteering steering;
     CTestDistribution dist{kSccmDistRoot, /*withEngine=*/false};
     CTraceConfig config;
     CTempDir logs{L"QvSccmLogs"};

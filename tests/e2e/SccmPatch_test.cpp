@@ -5,7 +5,7 @@
 #include "SccmMachine.h"
 
 #include "ClientProduct.h"
-#include "InstallTaskNames.h"
+#include "InstallTaskKeys.h"
 #include "InstallTaskResult.h"
 #include "ProductQueries.h"
 

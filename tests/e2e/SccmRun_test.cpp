@@ -5,7 +5,8 @@
 #include "SccmMachine.h"
 
 #include "ClientProduct.h"
-#include "InstallTaskNames.h"
+#include "InstallTask.h"
+#include "InstallTaskKeys.h"
 #include "ProductQueries.h"
 #include "QvSrvClass.h"
 #include "ServiceStartStop.h"
@@ -90,11 +91,11 @@ TEST_F(SccmRunMachine, RepairUninstallAndTheAgentsCodesThroughTheProductsAgent)
 
     // The agent runs now: the task is announced to it.
     ASSERT_EQ(0u, StartDriver(kAgentServiceName, 30000, {}));
-    Steer(L"Result2", ERROR_INSTALL_FAILURE);
+    steering.ForceResult(TaskRepair, ERROR_INSTALL_FAILURE);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_FAILURE), Sccm(L"/sccm /repair"));
-    Steer(L"Result2", ERROR_SUCCESS_REBOOT_REQUIRED);
+    steering.ForceResult(TaskRepair, ERROR_SUCCESS_REBOOT_REQUIRED);
     EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS_REBOOT_REQUIRED), Sccm(L"/sccm /repair"));
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kAgentSteeringKey);
+    steering.Clear();
 
     EXPECT_EQ(0u, Sccm(L"/sccm /uninstall"));
     EXPECT_FALSE(IsProductInstalled());
@@ -155,13 +156,13 @@ TEST_F(SccmRunMachine, SelfProtectionStepsAsideOnlyForAnAllowedJobAndComesBack)
     EXPECT_EQ(L"", takeLog()) << "an action that is not allowed";
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSrvApiKey, L"ProtectionState");
 
-    Steer(L"NoDocumentElement", 1);
+    steering.AnswerWithoutDocumentElement();
     EXPECT_EQ(0xE6060001u, Sccm(L"/sccm /repair"));
     EXPECT_EQ(asideAndBack, takeLog()) << "a failed Run";
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kAgentSteeringKey);
+    steering.Clear();
 
-    Steer(L"DelayMs", 3000);
-    Steer(L"Result2", ERROR_SUCCESS);
+    steering.DelayEachTask(3000);
+    steering.ForceResult(TaskRepair, ERROR_SUCCESS);
     const QvBase::CUniqueHandle run = StartProcess(dist.Setup(), L"/sccm /repair");
     ASSERT_TRUE(run.IsValid());
     Sleep(1500); // the agent holds the task
@@ -179,7 +180,7 @@ TEST_F(SccmRunMachine, SelfProtectionStepsAsideOnlyForAnAllowedJobAndComesBack)
 TEST_F(SccmRunMachine, TheTimeoutOptionReachesTheStoredTask)
 {
     ASSERT_EQ(0u, InstallClient(kInstallDir));
-    Steer(L"Result2", ERROR_SUCCESS);
+    steering.ForceResult(TaskRepair, ERROR_SUCCESS);
     struct Case
     {
         const wchar_t* arguments;
@@ -286,11 +287,11 @@ TEST_F(SccmRunMachine, AnIncompleteDistributionEndsTheInstallWithTheSystemsCode)
 // agent a failed job left are stopped before the job starts its own.
 TEST_F(SccmRunMachine, TheInstallJobStopsTheAgentsItFindsBeforeItStartsItsOwn)
 {
-    Steer(L"NoDocumentElement", 1);
+    steering.AnswerWithoutDocumentElement();
     ASSERT_EQ(0xE6060001u, Sccm(L"/sccm /install"));
     ASSERT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceState(kSccmAgentServiceName))
         << "a failed job leaves its agent running";
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kAgentSteeringKey);
+    steering.Clear();
     // A product agent left running without its product.
     CTestService productAgent(kAgentServiceName);
     ASSERT_EQ(0u, productAgent.Register());
@@ -311,7 +312,7 @@ TEST_F(SccmRunMachine, TheInstallJobStopsTheAgentsItFindsBeforeItStartsItsOwn)
 
 TEST_F(SccmRunMachine, AResultWithoutADocumentElementSkipsFinalize)
 {
-    Steer(L"NoDocumentElement", 1);
+    steering.AnswerWithoutDocumentElement();
     const DWORD code = Sccm(L"/sccm /install");
     EXPECT_EQ(0xE6060001u, code) << "the COM error, translated";
     EXPECT_NE(0u, ServiceState(kSccmAgentServiceName)) << "no Finalize: the service stays";
@@ -319,7 +320,7 @@ TEST_F(SccmRunMachine, AResultWithoutADocumentElementSkipsFinalize)
 
 TEST_F(SccmRunMachine, AnAgentThatNeverAnswersIsPolledUntilTheRunEnds)
 {
-    Steer(L"NeverAnswer", 1);
+    steering.NeverAnswer();
     const ProcessResult r = RunSccm(L"/sccm /install", /*timeoutMs=*/8000);
     EXPECT_FALSE(r.finished) << "the poll has no upper bound";
     const std::string log = Log();
@@ -335,8 +336,8 @@ TEST_F(SccmRunMachine, TwoRunsAnnouncedWhileAThirdRunsAllEndWithTheirResults)
 {
     ASSERT_EQ(0u, InstallClient(kInstallDir));
     ASSERT_EQ(0u, StartDriver(kAgentServiceName, 30000, {}));
-    Steer(L"DelayMs", 3000);
-    Steer(L"Result2", ERROR_SUCCESS);
+    steering.DelayEachTask(3000);
+    steering.ForceResult(TaskRepair, ERROR_SUCCESS);
 
     std::vector<QvBase::CUniqueHandle> runs;
     runs.push_back(StartProcess(dist.Setup(), L"/sccm /repair"));

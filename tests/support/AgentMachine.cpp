@@ -1,7 +1,8 @@
 #include "AgentMachine.h"
 
+#include "AgentSteering.h"
 #include "ClientProduct.h"
-#include "InstallTaskNames.h"
+#include "InstallTaskKeys.h"
 #include "ProcessRunner.h"
 #include "RegistryState.h"
 #include "StoredTasks.h"
@@ -27,8 +28,8 @@ void RemoveTask(const std::wstring& id)
 
 bool HasResult(const std::wstring& id)
 {
-    DWORD result = 0;
-    return ReadRawDword(HKEY_LOCAL_MACHINE, GetTaskKeyPath(id), kTaskResultValue, result);
+    const std::optional<CStoredTask> task = FindStoredTask(id);
+    return task && task->hasResult;
 }
 } // namespace
 
@@ -61,7 +62,7 @@ std::set<std::wstring> CAgentMachineCleanup::NewTaskIds() const
 
 void CAgentMachineCleanup::RemoveLeftovers() const
 {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kAgentSteeringKey);
+    CAgentSteering::Clear();
     EndProcesses(L"QvSetup.exe");
     RemoveService(kSccmAgentServiceName);
     for (const std::wstring& name : services)

@@ -20,9 +20,6 @@
 
 namespace QvTest
 {
-// Below HKEY_LOCAL_MACHINE: the agent's test steering (its README).
-constexpr const wchar_t* kAgentSteeringKey = L"SOFTWARE\\QvTest\\QvInstAgent";
-
 class CAgentMachineCleanup
 {
 public:

@@ -12,12 +12,12 @@ namespace QvTest
 {
 std::wstring ClientPackagePath()
 {
-    return BinDir() + QvClientPackage::kPackageFileName;
+    return BinDir() + kClientPackageFileName;
 }
 
 std::wstring NextReleasePackagePath()
 {
-    return BinDir() + QV_NEXT_PACKAGE_FOLDER + L"\\" + QvClientPackage::kPackageFileName;
+    return BinDir() + QV_NEXT_PACKAGE_FOLDER + L"\\" + kClientPackageFileName;
 }
 
 std::wstring InstalledClientProduct()

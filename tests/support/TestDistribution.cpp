@@ -1,5 +1,6 @@
 #include "TestDistribution.h"
 
+#include "DistributionLayout.h"
 #include "ProcessRunner.h"
 #include "TestFiles.h"
 
@@ -20,7 +21,7 @@ void MakeDirectories(const std::wstring& path)
 } // namespace
 
 CTestDistribution::CTestDistribution(const std::wstring& root, bool withEngine)
-    : root(root), programDir(root + L"\\Setup\\Client\\x64")
+    : root(root), programDir(root + L"\\" + kDistributionProgramFolder)
 {
     RemoveTree(root);
     MakeDirectories(programDir);
@@ -46,12 +47,12 @@ CTestDistribution::~CTestDistribution()
 
 void CTestDistribution::WriteResponseFile(const std::wstring& text) const
 {
-    WriteUtf16File(programDir + L"\\QvInst.rsp", text);
+    WriteUtf16File(programDir + L"\\" + kResponseFileName, text);
 }
 
 void CTestDistribution::WriteRootResponseFile(const std::wstring& text, Encoding encoding) const
 {
-    const std::wstring path = root + L"\\QvInst.rsp";
+    const std::wstring path = root + L"\\" + kResponseFileName;
     if (encoding == Encoding::Utf16)
     {
         WriteUtf16File(path, text);
@@ -68,8 +69,8 @@ void CTestDistribution::WriteRootResponseFile(const std::wstring& text, Encoding
 
 bool CTestDistribution::AddAgentAndPackage(const std::wstring& package) const
 {
-    bool copied = CopyFileW((package.empty() ? BinDir() + L"QvClient.msi" : package).c_str(),
-                            (programDir + L"\\QvClient.msi").c_str(),
+    bool copied = CopyFileW((package.empty() ? BinDir() + kClientPackageFileName : package).c_str(),
+                            (programDir + L"\\" + kClientPackageFileName).c_str(),
                             /*failIfExists=*/FALSE) != FALSE;
     for (const wchar_t* name : {L"QvInstAgent.exe", L"QvSrvApi.dll"})
         copied &= CopyFileW((BinDir() + name).c_str(), (programDir + L"\\" + name).c_str(),

@@ -1,6 +1,7 @@
 #include "InstallContextVariants.h"
 
 #include "QvInstError.h"
+#include "RaisedError.h"
 #include "ResponseFile.h"
 #include "TraceConfig.h"
 
@@ -69,14 +70,7 @@ TEST_F(SrvInstallContext, ResponseFileWithoutSourceGivesEmptySourceAndRoot)
 
 TEST_F(SrvInstallContext, MissingResponseFileRaisesFileNotFound)
 {
-    try
-    {
-        CSrvInstallContext context(L"es-ES", dir.Path(), nullptr);
-        FAIL() << "no error";
-    }
-    catch (QvBase::CQvError& error)
-    {
-        EXPECT_EQ(2u, error.Code());
-    }
+    EXPECT_EQ(2u, QvTest::CodeOfErrorRaisedBy(
+                      [&] { CSrvInstallContext context(L"es-ES", dir.Path(), nullptr); }));
 }
 } // namespace

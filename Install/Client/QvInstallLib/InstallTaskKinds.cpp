@@ -230,3 +230,21 @@ std::shared_ptr<CCommonInstallTask> CreateTaskOfType(int type, const std::wstrin
         return nullptr;
     }
 }
+
+std::vector<std::wstring> GetPatchPaths(const CCommonInstallTask& task)
+{
+    TaskPatchList entries;
+    if (const auto* upgrade = dynamic_cast<const CUpgradeTask*>(&task))
+        entries = upgrade->GetPatches();
+    else if (const auto* patches = dynamic_cast<const CApplyRemovePatchesTask*>(&task))
+        entries = patches->GetPatches();
+    std::vector<std::wstring> paths;
+    for (std::wstring entry : entries)
+    {
+        while (!entry.empty() && entry.back() == kPatchSeparator)
+            entry.pop_back();
+        if (!entry.empty())
+            paths.push_back(entry);
+    }
+    return paths;
+}

@@ -8,6 +8,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 using TaskPatchList = std::list<std::wstring>;
 
@@ -89,6 +90,11 @@ public:
 private:
     TaskPatchList patches;
 };
+
+// The patches a task names, as paths: an apply task's patch files without
+// the "*" each was saved with, an upgrade's patch directories; none for the
+// other kinds.
+std::vector<std::wstring> GetPatchPaths(const CCommonInstallTask& task);
 
 // The agent's side: a task of the kind the type names, with the id of a
 // stored task and nothing else, ready for Load. Null for an unknown type.

@@ -3,17 +3,15 @@
 // Every name the setup program and the install agent meet by: the task key
 // and its values, and the global named objects of the agent protocol.
 
-#include <string>
-
 // The install agent: its program file, the service the product installs it
 // as, and the one an SCCM install registers from a copy of the program.
 constexpr const wchar_t* kAgentExecutable = L"QvInstAgent.exe";
 constexpr const wchar_t* kAgentServiceName = L"QvInstAgent";
 constexpr const wchar_t* kSccmAgentServiceName = L"QvInstAgent_sccm";
 
-// Below HKEY_LOCAL_MACHINE; the task id follows.
-constexpr const wchar_t* kInstallTaskKeyPrefix =
-    L"SYSTEM\\CurrentControlSet\\services\\QvInstAgent\\Task\\";
+// Below HKEY_LOCAL_MACHINE: one subkey per task, named by the task id.
+constexpr const wchar_t* kInstallTaskRootKey =
+    L"SYSTEM\\CurrentControlSet\\services\\QvInstAgent\\Task";
 
 // Values and subkey of a task key.
 constexpr const wchar_t* kTaskTypeValue = L"type";               // REG_DWORD
@@ -33,6 +31,3 @@ constexpr const wchar_t* kNewInstallTaskMapName = L"Global\\NewInstallTaskMap";
 constexpr const wchar_t* kRunningEventPrefix = L"Global\\InstallTaskIsRunningEvent_";
 constexpr const wchar_t* kTaskMapPrefix = L"Global\\InstallTaskMap_";
 constexpr const wchar_t* kResultMapPrefix = L"Global\\InstallTaskResultMap_";
-
-// The task key's path below HKEY_LOCAL_MACHINE.
-std::wstring GetTaskKeyPath(const std::wstring& taskId);

@@ -3,18 +3,16 @@
 #include "InstallTask.h"
 
 #include "FuncTraceContext.h"
-#include "InstallTaskNames.h"
+#include "InstallTaskKeys.h"
 #include "InstallTaskRecords.h"
 #include "InstallTaskResult.h"
 #include "InstallTaskSecurity.h"
-#include "RegistryKey.h"
 #include "TraceLineScope.h"
 
 #include <cstring>
 
 namespace
 {
-constexpr REGSAM kTaskKeyAccess = KEY_READ | KEY_WRITE;
 constexpr DWORD kCompleteSettleMs = 10;
 constexpr DWORD kCompleteAcknowledgeMs = 10000;
 
@@ -35,17 +33,6 @@ void WriteTaskText(const std::wstring& taskId, const wchar_t* name, const std::w
 {
     WriteTaskValue(taskId, name, REG_SZ, text.c_str(), GetTextRecordSize(text));
 }
-
-// The task key opened for reading and writing; not open when it is missing,
-// and then every read gives its default.
-class CTaskKey : public QvBase::CRegistryKey
-{
-public:
-    explicit CTaskKey(const std::wstring& taskId) : CRegistryKey(RootLocalMachine)
-    {
-        (void)OpenSub(GetTaskKeyPath(taskId).c_str(), /*create=*/false, kTaskKeyAccess);
-    }
-};
 
 // A section of the given size named for the task, with the task objects'
 // security; the holder keeps it in existence.
@@ -78,11 +65,6 @@ QvBase::CUniqueView MapSection(HANDLE section, const wchar_t* function)
     return view;
 }
 } // namespace
-
-std::wstring GetTaskKeyPath(const std::wstring& taskId)
-{
-    return kInstallTaskKeyPrefix + taskId;
-}
 
 void CCommonInstallTask::Store()
 {
@@ -231,11 +213,7 @@ std::shared_ptr<CInstallTaskResult> CCommonInstallTask::GetResult()
 
 std::wstring CCommonInstallTask::ReadResultText()
 {
-    if (!IsRegistryBacked())
-        return resultText;
-    std::wstring text;
-    CTaskKey(id).GetString(kTaskErrorValue, text, std::wstring());
-    return text;
+    return IsRegistryBacked() ? ReadStoredResult(id) : resultText;
 }
 
 void CCommonInstallTask::CreatePendingKey()
@@ -243,5 +221,5 @@ void CCommonInstallTask::CreatePendingKey()
     const std::wstring path = GetTaskKeyPath(id) + L"\\" + kTaskPendingSubkey;
     QvBase::CUniqueKey pending;
     RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                    kTaskKeyAccess, nullptr, pending.Put(), nullptr);
+                    QvBase::kKeyReadWrite, nullptr, pending.Put(), nullptr);
 }

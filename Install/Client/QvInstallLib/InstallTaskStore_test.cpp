@@ -3,12 +3,14 @@
 // Machine-wide: HKLM task keys of the tests' own ids, and Global\ objects,
 // among them the agent's, which only one suite at a time may create.
 #include "InstallTaskKinds.h"
-#include "InstallTaskNames.h"
+
+#include "RaisedError.h"
+#include "InstallTaskKeys.h"
 #include "InstallTaskRecords.h"
 #include "InstallTaskResult.h"
+#include "qvexception.h"
 #include "RegistryState.h"
 #include "TestFiles.h"
-#include "qvexception.h"
 #include "TraceCapture.h"
 #include "UniqueResource.h"
 
@@ -53,19 +55,6 @@ void WriteRawText(const std::wstring& path, const wchar_t* name, const void* dat
 {
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, REG_SZ, data,
                                              static_cast<DWORD>(size)));
-}
-
-DWORD ErrorCodeOf(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (QvBase::CQvError& error)
-    {
-        return error.Code();
-    }
-    return ERROR_SUCCESS;
 }
 
 // Fresh task ids whose keys go at the end, and the agent's key with them when
@@ -376,18 +365,22 @@ TEST_F(InstallTaskSectionsMachine, WaitThatTimesOutFails)
     setup.SetRegistryBacked(false);
     setup.Store();
     setup.Run();
-    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ErrorCodeOf([&] { setup.Wait(0); }));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT),
+              QvTest::CodeOfErrorRaisedBy([&] { setup.Wait(0); }));
 }
 
 TEST_F(InstallTaskStoreMachine, SectionTransportWithoutItsObjectsFails)
 {
     CRepairTask setup(NewId(), 30);
     setup.SetRegistryBacked(false);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ErrorCodeOf([&] { setup.Run(); }))
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND),
+              QvTest::CodeOfErrorRaisedBy([&] { setup.Run(); }))
         << "no agent is running";
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ErrorCodeOf([&] { setup.Load(); }))
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND),
+              QvTest::CodeOfErrorRaisedBy([&] { setup.Load(); }))
         << "no task section";
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), ErrorCodeOf([&] { setup.Wait(0); }))
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE),
+              QvTest::CodeOfErrorRaisedBy([&] { setup.Wait(0); }))
         << "no running event";
 }
 } // namespace

@@ -1,10 +1,11 @@
 // The product service binding against the QvSrvApi.dll stand-in beside the
 // test, whose answers come from HKCU\Software\QvTest\QvSrvApi.
 #include "AdminPin.h"
+#include "qvexception.h"
 #include "QvSrvBinding.h"
+#include "RaisedError.h"
 #include "RegistryState.h"
 #include "SelfProtection.h"
-#include "qvexception.h"
 
 #include <gtest/gtest.h>
 
@@ -53,15 +54,8 @@ TEST_F(ProductService, AdminPinIsOnOnlyWhenTheServiceSaysSo)
 
 TEST_F(ProductService, MissingLibraryRaisesTheBindingError)
 {
-    try
-    {
-        CQvSrvApi api(L"QvSrvApiMissing.dll");
-        FAIL() << "bound a missing library";
-    }
-    catch (const QvBase::CQvError& error)
-    {
-        EXPECT_EQ(kErrorServiceApiLoad, error.Code());
-    }
+    EXPECT_EQ(kErrorServiceApiLoad,
+              QvTest::CodeOfErrorRaisedBy([] { CQvSrvApi api(L"QvSrvApiMissing.dll"); }));
 }
 
 TEST_F(ProductService, ConnectionHasItsMutexAndIsNeverOpened)
@@ -77,16 +71,10 @@ TEST_F(ProductService, ExportMissingFromTheModuleRaisesOnCallOnly)
     QvBase::CDynamicLibrary2 library(L"kernel32.dll", kErrorServiceApiLoad);
     QvBase::TFunctionCall3<QvSrvGetProtectionStateFunction> call(library.Handle(),
                                                                  kQvSrvGetProtectionState);
-    try
-    {
-        unsigned long state = 0;
-        static_cast<QvSrvGetProtectionStateFunction>(call)(&state);
-        FAIL() << "called a missing export";
-    }
-    catch (const QvBase::CQvError& error)
-    {
-        EXPECT_EQ(0xE6010032u, error.Code());
-    }
+    unsigned long state = 0;
+    EXPECT_EQ(0xE6010032u,
+              QvTest::CodeOfErrorRaisedBy(
+                  [&] { static_cast<QvSrvGetProtectionStateFunction>(call)(&state); }));
 }
 
 TEST_F(ProductService, SelfProtectionIsInServiceModeForTheObjectsLife)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DistributionLayout.h"
 #include "QvResponseFile.h"
 
 #include <map>
@@ -7,9 +8,6 @@
 #include <vector>
 
 class CLoadSummary;
-
-// The response file's name in a distribution or source directory.
-constexpr const wchar_t* kResponseFileName = L"QvInst.rsp";
 
 // The response file: sections of keys and values held in memory, read from an
 // initialisation file by Load and written back by Save. With write-through on

@@ -6,6 +6,7 @@
 #include "QvTrace.h"
 #include "qvexception.h"
 #include "MsiState.h"
+#include "RaisedError.h"
 #include "RedistStandIn.h"
 #include "TraceCapture.h"
 
@@ -52,15 +53,7 @@ protected:
     // Installs from the build's engine; the raised code, 0 when none.
     unsigned int Install()
     {
-        try
-        {
-            InstallRuntime(QvTest::BinDir());
-        }
-        catch (QvBase::CQvError& e)
-        {
-            return e.Code();
-        }
-        return 0;
+        return QvTest::CodeOfErrorRaisedBy([] { InstallRuntime(QvTest::BinDir()); });
     }
     std::string Log() { return trace.Log(L"QvInstallLib"); }
     static size_t Count(const std::string& text, const std::string& what)

@@ -2,6 +2,7 @@
 // Service Control Manager, with services of the tests' own.
 #include "ServiceControl.h"
 
+#include "RaisedError.h"
 #include "RegistryState.h"
 #include "TestFiles.h"
 #include "TestService.h"
@@ -54,20 +55,6 @@ GroupList ReadGroups(const wchar_t* path)
     for (const wchar_t* item = data.data(); *item != L'\0'; item += wcslen(item) + 1)
         groups.push_back(item);
     return groups;
-}
-
-// Runs the call and gives the code of the CQvError it raised, 0 when none.
-template <typename Call> unsigned int RaisedCode(Call call)
-{
-    try
-    {
-        call();
-    }
-    catch (QvBase::CQvError& error)
-    {
-        return error.Code();
-    }
-    return 0;
 }
 
 class ServiceControlMachine : public ::testing::Test
@@ -226,11 +213,12 @@ TEST_F(ServiceControlMachine, ConfigurationOfAMissingServiceRaisesOrIsTraced)
 {
     const wchar_t* missing = L"QvTestSvc_NoSuchService";
     EXPECT_EQ(static_cast<unsigned int>(ERROR_SERVICE_DOES_NOT_EXIST),
-              RaisedCode([&] { SetServiceShutdownTime(missing, 60); }));
+              QvTest::CodeOfErrorRaisedBy([&] { SetServiceShutdownTime(missing, 60); }));
     EXPECT_EQ(static_cast<unsigned int>(ERROR_SERVICE_DOES_NOT_EXIST),
-              RaisedCode([&] { QvSetServiceDescriptionByName(missing, L"x"); }));
+              QvTest::CodeOfErrorRaisedBy([&] { QvSetServiceDescriptionByName(missing, L"x"); }));
     // Through a handle a failure is only traced.
-    EXPECT_EQ(0u, RaisedCode([] { QvSetServiceDescriptionByHandle(nullptr, L"x"); }));
+    EXPECT_EQ(0u,
+              QvTest::CodeOfErrorRaisedBy([] { QvSetServiceDescriptionByHandle(nullptr, L"x"); }));
     EXPECT_TRUE(Logged("W> "));
     EXPECT_TRUE(Logged("SetServiceShutdownTime"));
 }

@@ -3,6 +3,7 @@
 #include "PathUtils.h"
 #include "PendingDeletions.h"
 #include "qvexception.h"
+#include "RaisedError.h"
 #include "TraceConfig.h"
 
 #include <gtest/gtest.h>
@@ -72,15 +73,8 @@ TEST(SetupFileUtils, ExtractBinaryResource)
     ExtractBinaryResource(target, GetModuleHandleW(nullptr), 30001);
     EXPECT_EQ("QvTest binary resource\n", QvTest::ReadFileBytes(target));
 
-    unsigned int code = 0;
-    try
-    {
-        ExtractBinaryResource(dir / L"none.bin", GetModuleHandleW(nullptr), 30002);
-    }
-    catch (QvBase::CQvError& e)
-    {
-        code = e.Code();
-    }
+    const unsigned int code = QvTest::CodeOfErrorRaisedBy(
+        [&] { ExtractBinaryResource(dir / L"none.bin", GetModuleHandleW(nullptr), 30002); });
     EXPECT_TRUE(code == ERROR_RESOURCE_NAME_NOT_FOUND || code == ERROR_RESOURCE_TYPE_NOT_FOUND)
         << code;
     EXPECT_FALSE(FileExists(dir / L"none.bin"));
@@ -148,16 +142,8 @@ TEST_F(CopyFromNetworkMachine, MissingLanguageFileStopsWithError2)
 {
     DeleteFileW((share / L"ru-RU\\QvInstMain.dll.mui").c_str());
     std::wstring local;
-    unsigned int code = 0;
-    try
-    {
-        CopyFromNetwork(share.Path(), true, local);
-    }
-    catch (QvBase::CQvError& e)
-    {
-        code = e.Code();
-    }
-    EXPECT_EQ(2u, code);
+    EXPECT_EQ(2u, QvTest::CodeOfErrorRaisedBy(
+                      [&] { CopyFromNetwork(share.Path(), /*copyExecutable=*/true, local); }));
     EXPECT_TRUE(FileExists(Temp(L"QvInstMain.dll")));
     EXPECT_TRUE(FileExists(Temp(ExeName())));
     EXPECT_TRUE(FileExists(Temp(L"en-US\\QvInstMain.dll.mui")));

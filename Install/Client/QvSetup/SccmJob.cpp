@@ -6,7 +6,7 @@
 #include "FuncTraceContext.h"
 #include "Guid.h"
 #include "InstallTaskKinds.h"
-#include "InstallTaskNames.h"
+#include "InstallTaskKeys.h"
 #include "InstallerService.h"
 #include "ParseDecimal.h"
 #include "PathUtils.h"
@@ -28,7 +28,6 @@ constexpr DWORD kServiceWaitMs = 30000;
 constexpr DWORD kTaskWaitMs = 3600000;
 constexpr DWORD kPollIntervalMs = 3000;
 constexpr size_t kPathChars = 520;
-constexpr const wchar_t* kAgentSourceFolder = L"setup\\client\\x64";
 
 void SleepWait(DWORD milliseconds)
 {
@@ -93,20 +92,9 @@ std::wstring Join(const std::wstring& base, const wchar_t* tail)
 
 std::wstring AgentSourceOf(const std::wstring& root)
 {
-    return Join(Join(root, kAgentSourceFolder), kAgentExecutable);
+    return Join(Join(root, kDistributionProgramFolder), kAgentExecutable);
 }
 
-// The agent's result document once it is there, or "".
-std::wstring ReadResultDocument(const std::wstring& taskId)
-{
-    QvBase::CRegistryKey key(QvBase::CRegistryKey::RootLocalMachine);
-    if (key.OpenSub(GetTaskKeyPath(taskId).c_str(), /*create=*/false, KEY_READ | KEY_WRITE) !=
-        ERROR_SUCCESS)
-        return std::wstring();
-    std::wstring text;
-    key.GetString(kTaskErrorValue, text, std::wstring());
-    return text;
-}
 } // namespace
 
 namespace SccmJobRules
@@ -131,7 +119,7 @@ std::wstring LowerCase(const std::wstring& text)
 
 std::wstring DiskRootOf(const std::wstring& modulePath)
 {
-    const size_t at = modulePath.find(kAgentSourceFolder);
+    const size_t at = modulePath.find(kDistributionProgramFolder);
     return at == std::wstring::npos ? modulePath : modulePath.substr(0, at);
 }
 
@@ -272,7 +260,7 @@ CInstallTaskResult CSccmJob::RunService()
     for (int count = 0;; pollWait(kPollIntervalMs))
     {
         trace.Trace(2, L"QvSetup alive count: %d", count++);
-        text = ReadResultDocument(task->GetId());
+        text = ReadStoredResult(task->GetId());
         if (!text.empty())
             break;
     }

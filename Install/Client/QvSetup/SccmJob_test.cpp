@@ -2,7 +2,8 @@
 
 #include "CmdLineParser.h"
 #include "InstallTask.h"
-#include "InstallTaskNames.h"
+#include "InstallTaskKeys.h"
+#include "RaisedError.h"
 #include "SccmInstall.h"
 #include "qvexception.h"
 
@@ -96,15 +97,8 @@ TEST(SccmInstall, ActionIsTheFirstOptionOfTheTableThatIsPresent)
 TEST(SccmInstall, NoActionEndsWithInvalidParameter)
 {
     CSccmInstall front(L"/sccm /timeout:5");
-    try
-    {
-        front.Do();
-        FAIL() << "no error";
-    }
-    catch (QvBase::CQvError& error)
-    {
-        EXPECT_EQ(static_cast<unsigned int>(ERROR_INVALID_PARAMETER), error.Code());
-    }
+    EXPECT_EQ(static_cast<unsigned int>(ERROR_INVALID_PARAMETER),
+              QvTest::CodeOfErrorRaisedBy([&] { front.Do(); }));
 }
 
 namespace
