@@ -1,6 +1,7 @@
 #include "ClientProduct.h"
 
 #include "ClientPackage.h"
+#include "ClientPatch.h"
 #include "ProcessRunner.h"
 #include "ProductQueries.h"
 #include "TestFiles.h"
@@ -10,6 +11,11 @@ namespace QvTest
 std::wstring ClientPackagePath()
 {
     return BinDir() + QvClientPackage::kPackageFileName;
+}
+
+std::wstring ClientPatchPath()
+{
+    return BinDir() + QvClientPatch::kPatchFileName;
 }
 
 std::wstring InstalledClientProduct()

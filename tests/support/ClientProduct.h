@@ -2,7 +2,8 @@
 
 // Test helpers for the stand-in product package QvClient.msi beside the test:
 // installed and removed through Windows Installer, and a guard that removes
-// whatever a test left installed, together with its service.
+// whatever a test left installed, together with its service; and the build's
+// patch package for it, QvClientPatch.msp, beside it.
 #include <windows.h>
 
 #include <string>
@@ -12,6 +13,7 @@ namespace QvTest
 constexpr const wchar_t* kClientServiceName = L"QvInstAgent";
 
 std::wstring ClientPackagePath();
+std::wstring ClientPatchPath();
 // The installed product code of the package's upgrade code; empty if none.
 std::wstring InstalledClientProduct();
 UINT InstallClient(const std::wstring& installDir = std::wstring(),
