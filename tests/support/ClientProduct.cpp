@@ -1,6 +1,7 @@
 #include "ClientProduct.h"
 
 #include "ClientPackage.h"
+#include "ClientPatch.h"
 #include "NextRelease.h"
 #include "ProcessRunner.h"
 #include "ProductQueries.h"
@@ -18,6 +19,11 @@ std::wstring ClientPackagePath()
 std::wstring NextReleasePackagePath()
 {
     return BinDir() + QV_NEXT_PACKAGE_FOLDER + L"\\" + kClientPackageFileName;
+}
+
+std::wstring ClientPatchPath()
+{
+    return BinDir() + QvClientPatch::kPatchFileName;
 }
 
 std::wstring InstalledClientProduct()

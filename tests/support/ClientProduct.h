@@ -2,7 +2,8 @@
 
 // Test helpers for the stand-in product package QvClient.msi beside the test:
 // installed and removed through Windows Installer, and a guard that removes
-// whatever a test left installed, together with its service.
+// whatever a test left installed, together with its service; and the build's
+// patch package for it, QvClientPatch.msp, beside it.
 #include <windows.h>
 
 #include <string>
@@ -16,6 +17,8 @@ std::wstring ClientPackagePath();
 // The package of the next release (NextRelease.h): the same product at a
 // higher version, its own product code, the same upgrade code.
 std::wstring NextReleasePackagePath();
+// The build's patch of the package (ClientPatch.h).
+std::wstring ClientPatchPath();
 // The installed product code of the package's upgrade code; empty if none.
 std::wstring InstalledClientProduct();
 // Every installed product of the package's upgrade code.
