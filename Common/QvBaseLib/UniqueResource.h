@@ -86,6 +86,9 @@ using CUniqueHandle = TUniqueResource<HANDLE, &::CloseHandle>;
 // Kernel handles whose "none" is INVALID_HANDLE_VALUE: files, find handles of
 // CreateFile and friends.
 using CUniqueFileHandle = TUniqueResource<HANDLE, &::CloseHandle, TInvalidHandleIsNone>;
+// A mutex this thread owns, let go when the owner ends; the mutex's handle
+// has an owner of its own, which must outlive this one.
+using CMutexOwnership = TUniqueResource<HANDLE, &::ReleaseMutex>;
 using CUniqueToken = CUniqueHandle;
 using CUniqueModule = TUniqueResource<HMODULE, &::FreeLibrary>;
 using CUniqueKey = TUniqueResource<HKEY, &::RegCloseKey>;

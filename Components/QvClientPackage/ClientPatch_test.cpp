@@ -39,14 +39,6 @@ UINT ApplyOne(const std::wstring& patch)
     return outcomes.empty() ? ERROR_SUCCESS : outcomes[0].code;
 }
 
-// The value the patch adds to the product's key; empty when it is missing.
-std::wstring PatchLevel()
-{
-    std::wstring level;
-    ReadRawString(HKEY_LOCAL_MACHINE, kProductKey, QvClientPatch::kPatchLevelValue, level);
-    return level;
-}
-
 struct CAppliedPatch
 {
     std::wstring patch;
@@ -84,10 +76,10 @@ TEST_F(ClientPatchMachine, AppliedPatchAddsItsValueAndIsRegistered)
     ASSERT_EQ(0u, InstallClient(kInstallDir, L"es-ES"));
     const std::wstring product = InstalledClientProduct();
     ASSERT_FALSE(product.empty());
-    ASSERT_EQ(L"", PatchLevel()) << "the package alone writes no patch level";
+    ASSERT_EQ(L"", InstalledPatchLevel()) << "the package alone writes no patch level";
 
     ASSERT_EQ(0u, ApplyOne(ClientPatchPath()));
-    EXPECT_EQ(QvClientPatch::kPatchLevel, PatchLevel());
+    EXPECT_EQ(QvClientPatch::kPatchLevel, InstalledPatchLevel());
     EXPECT_EQ(L"es-ES", GetInstalledProductLocale()) << "the product's other values stay";
     EXPECT_EQ(GetSetupVersion().Text(), GetQvsVersion().Text()) << "a small update";
     EXPECT_EQ(product, InstalledClientProduct());
@@ -123,7 +115,7 @@ TEST_F(ClientPatchMachine, RemovingAllPatchesTakesTheValueAwayAndKeepsTheProduct
         // Wine's Windows Installer ignores MSIPATCHREMOVE: it applies the
         // registered patch again, keeps it registered and reports success.
         GTEST_SKIP() << "Wine cannot remove a patch";
-    EXPECT_EQ(L"", PatchLevel());
+    EXPECT_EQ(L"", InstalledPatchLevel());
     CAppliedPatch applied;
     EXPECT_EQ(static_cast<UINT>(ERROR_NO_MORE_ITEMS), AppliedPatch(product, 0, applied));
     EXPECT_EQ(L"es-ES", GetInstalledProductLocale());
@@ -175,7 +167,7 @@ TEST_F(ClientPatchMachine, RefusalsAreWindowsInstallersOwnCodes)
         CTempDir dir(L"QvClientPatchRefusal");
         EXPECT_EQ(RunsUnderWine() ? refusal.wineCode : refusal.windowsCode,
                   ApplyOne(refusal.patch(dir)));
-        EXPECT_EQ(L"", PatchLevel());
+        EXPECT_EQ(L"", InstalledPatchLevel());
     }
 }
 } // namespace

@@ -16,7 +16,7 @@ if(NOT product_key)
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${locale_header})
 # A patch targets one product code, so each version has a patch code of its own.
-string(UUID patch_code NAMESPACE ${upgrade_namespace} NAME "QvClientPatch ${patch_level} ${product_code}"
+string(UUID patch_code NAMESPACE ${upgrade_namespace} NAME "QvClientPatch ${patch_level} ${QvClientPackage_PRODUCT_CODE}"
        TYPE SHA1 UPPER)
 
 set(patch_params ${CMAKE_CURRENT_BINARY_DIR}/patch.params)
@@ -34,8 +34,9 @@ configure_file(${CMAKE_CURRENT_SOURCE_DIR}/ClientPatch.h.in ${patch_include_dir}
 
 set(patch ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${patch_file_name})
 add_custom_command(OUTPUT ${patch}
-    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/build-patch ${patch_params} ${package} ${patch}
-    DEPENDS ${package} ${patch_params} ${CMAKE_CURRENT_SOURCE_DIR}/build-patch
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/build-patch ${patch_params} ${QvClientPackage_PACKAGE}
+            ${patch}
+    DEPENDS ${QvClientPackage_PACKAGE} ${patch_params} ${CMAKE_CURRENT_SOURCE_DIR}/build-patch
             ${CMAKE_CURRENT_SOURCE_DIR}/msiformat.py
     COMMENT "Building ${patch_file_name} for QvClient.msi ${package_version}")
 add_custom_target(QvClientPatch ALL DEPENDS ${patch})

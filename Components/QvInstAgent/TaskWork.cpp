@@ -113,20 +113,14 @@ public:
     {
         QvBase::CAdminOnlySecurity security;
         mutex.Reset(CreateMutexW(security.Attributes(), /*initialOwner=*/FALSE, kWorkLockName));
-        if (mutex)
-            owned = WaitForSingleObject(mutex.Get(), INFINITE) != WAIT_FAILED;
+        if (mutex && WaitForSingleObject(mutex.Get(), INFINITE) != WAIT_FAILED)
+            owned.Reset(mutex.Get());
     }
-    ~CWorkLock()
-    {
-        if (owned)
-            ReleaseMutex(mutex.Get());
-    }
-    CWorkLock(const CWorkLock&) = delete;
-    CWorkLock& operator=(const CWorkLock&) = delete;
 
 private:
     QvBase::CUniqueHandle mutex;
-    bool owned = false;
+    // Let go before the handle closes.
+    QvBase::CMutexOwnership owned;
 };
 
 unsigned int CompleteWith(IAgentTask& task, const CTaskOutcome& outcome, int type)

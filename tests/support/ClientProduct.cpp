@@ -4,7 +4,9 @@
 #include "ClientPatch.h"
 #include "NextRelease.h"
 #include "ProcessRunner.h"
+#include "ProductLocale.h"
 #include "ProductQueries.h"
+#include "RegistryState.h"
 #include "TestFiles.h"
 
 #include <msi.h>
@@ -24,6 +26,13 @@ std::wstring NextReleasePackagePath()
 std::wstring ClientPatchPath()
 {
     return BinDir() + QvClientPatch::kPatchFileName;
+}
+
+std::wstring InstalledPatchLevel()
+{
+    std::wstring level;
+    ReadRawString(HKEY_LOCAL_MACHINE, QvBase::kProductKey, QvClientPatch::kPatchLevelValue, level);
+    return level;
 }
 
 std::wstring InstalledClientProduct()

@@ -19,6 +19,8 @@ std::wstring ClientPackagePath();
 std::wstring NextReleasePackagePath();
 // The build's patch of the package (ClientPatch.h).
 std::wstring ClientPatchPath();
+// The value the patch adds to the product's key; empty when it is missing.
+std::wstring InstalledPatchLevel();
 // The installed product code of the package's upgrade code; empty if none.
 std::wstring InstalledClientProduct();
 // Every installed product of the package's upgrade code.

@@ -41,3 +41,18 @@ void CScmHandle::Close()
 }
 
 CScm::CScm(DWORD access) : CScmHandle(OpenSCManagerW(nullptr, nullptr, access)) {}
+
+CManagedService::CManagedService()
+    : manager(SC_MANAGER_ALL_ACCESS), error(manager.IsValid() ? ERROR_SUCCESS : GetLastError())
+{
+}
+
+bool CManagedService::Open(const wchar_t* name, DWORD access)
+{
+    if (!HasManager())
+        return false;
+    if (service.Attach(OpenServiceW(manager.GetHandle(), name, access)).IsValid())
+        return true;
+    error = GetLastError();
+    return false;
+}

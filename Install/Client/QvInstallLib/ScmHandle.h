@@ -35,3 +35,29 @@ class CScm : public CScmHandle
 public:
     explicit CScm(DWORD access);
 };
+
+// A service of the local machine opened through a manager of its own, which
+// is opened with full access as every service function here asks for it;
+// both are closed with the object. Whatever failed left its code.
+class CManagedService
+{
+public:
+    CManagedService();
+    CManagedService(const CManagedService&) = delete;
+    CManagedService& operator=(const CManagedService&) = delete;
+
+    // False when the manager or then the service cannot be opened.
+    bool Open(const wchar_t* name, DWORD access);
+    bool HasManager() const { return manager.IsValid(); }
+    // The code of the call that failed; 0 while none has.
+    DWORD Error() const { return error; }
+    SC_HANDLE Manager() const { return manager.GetHandle(); }
+    SC_HANDLE Service() const { return service.GetHandle(); }
+    // For a service made rather than opened.
+    CScmHandle& ServiceHolder() { return service; }
+
+private:
+    CScm manager;
+    CScmHandle service;
+    DWORD error;
+};

@@ -56,15 +56,12 @@ std::wstring PrepareImagePath(DWORD serviceType, DWORD startType, const wchar_t*
     return path;
 }
 
-// Opens the service for configuration through a manager of its own; raises
-// under the caller's name with the failing call's code.
-void OpenServiceForChange(CScmHandle& service, const wchar_t* name, const wchar_t* function)
+// Opens the service for configuration; raises under the caller's name with
+// the failing call's code.
+void OpenServiceForChange(CManagedService& scm, const wchar_t* name, const wchar_t* function)
 {
-    CScm scm(SC_MANAGER_ALL_ACCESS);
-    if (!scm.IsValid())
-        QV_THROW_LAST_ERROR(function);
-    if (!service.Attach(OpenServiceW(scm.GetHandle(), name, SERVICE_ALL_ACCESS)).IsValid())
-        QV_THROW_LAST_ERROR(function);
+    if (!scm.Open(name, SERVICE_ALL_ACCESS))
+        QV_THROW(scm.Error(), function);
 }
 } // namespace
 
@@ -103,28 +100,29 @@ DWORD CreateDriver(const wchar_t* name, const wchar_t* displayName, DWORD desire
     QvBase::CTraceLineScope line(L"CreateDriver");
     line << Text(name) << L", " << Text(displayName) << L", " << serviceType << L", " << startType
          << L", " << Text(imagePath);
-    CScm scm(SC_MANAGER_ALL_ACCESS);
-    if (!scm.IsValid())
-        return GetLastError();
+    CManagedService scm;
+    if (!scm.HasManager())
+        return scm.Error();
     if (loadOrderGroup != nullptr)
         AddNewServiceGroup(loadOrderGroup, insertBeforeGroup, /*replace=*/false);
 
     // A null path stays null: no path to register (or, below, none to change).
     const std::wstring prepared = PrepareImagePath(serviceType, startType, imagePath);
     const wchar_t* path = imagePath != nullptr ? prepared.c_str() : nullptr;
-    CScmHandle service(CreateServiceW(scm.GetHandle(), name, displayName, desiredAccess,
-                                      serviceType, startType, errorControl, path, loadOrderGroup,
-                                      tagId, dependencies, account, password));
-    if (service.IsValid())
+    if (scm.ServiceHolder()
+            .Attach(CreateServiceW(scm.Manager(), name, displayName, desiredAccess, serviceType,
+                                   startType, errorControl, path, loadOrderGroup, tagId,
+                                   dependencies, account, password))
+            .IsValid())
         return ERROR_SUCCESS;
     const DWORD error = GetLastError();
     if (error != ERROR_SERVICE_EXISTS)
         return error;
 
     line << L"Service exists.";
-    if (!service.Attach(OpenServiceW(scm.GetHandle(), name, SERVICE_ALL_ACCESS)).IsValid())
-        return GetLastError();
-    if (!ChangeServiceConfigW(service.GetHandle(), serviceType, startType, errorControl, path,
+    if (!scm.Open(name, SERVICE_ALL_ACCESS))
+        return scm.Error();
+    if (!ChangeServiceConfigW(scm.Service(), serviceType, startType, errorControl, path,
                               loadOrderGroup, tagId, dependencies, account, password, displayName))
         return GetLastError();
     return ERROR_SUCCESS;
@@ -152,24 +150,20 @@ DWORD DeleteDriver(const wchar_t* name)
 {
     QvBase::CTraceLineScope line(L"DeleteDriver");
     line << Text(name);
-    CScm scm(SC_MANAGER_ALL_ACCESS);
-    if (!scm.IsValid())
-        return GetLastError();
-    CScmHandle service(OpenServiceW(scm.GetHandle(), name, SERVICE_ALL_ACCESS));
-    if (!service.IsValid())
-        return GetLastError();
+    CManagedService scm;
+    if (!scm.Open(name, SERVICE_ALL_ACCESS))
+        return scm.Error();
 
     // Disabled first, so that a service that cannot go yet does not start
     // again before it does.
     DWORD result = ERROR_SUCCESS;
-    if (!ChangeServiceConfigW(service.GetHandle(), SERVICE_NO_CHANGE, SERVICE_DISABLED,
-                              SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
-                              nullptr, nullptr))
+    if (!ChangeServiceConfigW(scm.Service(), SERVICE_NO_CHANGE, SERVICE_DISABLED, SERVICE_NO_CHANGE,
+                              nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
     {
         result = GetLastError();
         line << L" ChangeServiceConfig:" << result;
     }
-    if (!DeleteService(service.GetHandle()))
+    if (!DeleteService(scm.Service()))
     {
         const DWORD error = GetLastError();
         result = error == ERROR_SERVICE_MARKED_FOR_DELETE ? ERROR_SUCCESS : error;
@@ -182,14 +176,13 @@ DWORD IsServiceRunning(const wchar_t* name)
 {
     QvBase::CTraceLineScope line(L"IsServiceRunning");
     line << Text(name);
-    CScm scm(SC_MANAGER_ALL_ACCESS);
-    if (!scm.IsValid())
-        return GetLastError();
-    CScmHandle service(OpenServiceW(scm.GetHandle(), name, SERVICE_QUERY_STATUS));
-    if (!service.IsValid())
+    CManagedService scm;
+    if (!scm.HasManager())
+        return scm.Error();
+    if (!scm.Open(name, SERVICE_QUERY_STATUS))
         return kNotRunning;
     SERVICE_STATUS status = {};
-    if (!QueryServiceStatus(service.GetHandle(), &status))
+    if (!QueryServiceStatus(scm.Service(), &status))
         return kNotRunning;
     line << L"QueryServiceStatus: " << status.dwCurrentState;
     return status.dwCurrentState == SERVICE_RUNNING ? ERROR_SUCCESS : kNotRunning;
@@ -201,10 +194,10 @@ void SetServiceShutdownTime(const wchar_t* name, DWORD seconds)
     trace.Trace(2, L"%s", Text(name));
     try
     {
-        CScmHandle service;
-        OpenServiceForChange(service, name, qvFunctionName);
+        CManagedService scm;
+        OpenServiceForChange(scm, name, qvFunctionName);
         SERVICE_PRESHUTDOWN_INFO info = {seconds * 1000};
-        if (!ChangeServiceConfig2W(service.GetHandle(), SERVICE_CONFIG_PRESHUTDOWN_INFO, &info))
+        if (!ChangeServiceConfig2W(scm.Service(), SERVICE_CONFIG_PRESHUTDOWN_INFO, &info))
             QV_RAISE_LAST_ERROR();
     }
     QV_CATCH_TRACE_RETHROW(trace)
@@ -230,7 +223,7 @@ void QvSetServiceDescriptionByName(const wchar_t* name, const wchar_t* descripti
     QV_FUNCTION_NAME(L"QvSetServiceDescriptionByName");
     QvBase::CTraceLineScope line(qvFunctionName);
     line << Text(name);
-    CScmHandle service;
-    OpenServiceForChange(service, name, qvFunctionName);
-    QvSetServiceDescriptionByHandle(service.GetHandle(), description);
+    CManagedService scm;
+    OpenServiceForChange(scm, name, qvFunctionName);
+    QvSetServiceDescriptionByHandle(scm.Service(), description);
 }

@@ -2,6 +2,7 @@
 
 #include "FuncTraceContext.h"
 #include "ScmHandle.h"
+#include "WaitSeam.h"
 
 namespace
 {
@@ -11,12 +12,7 @@ constexpr DWORD kStartPollMs = 500;
 constexpr DWORD kStopPollMs = 100;
 constexpr DWORD kTimedOut = static_cast<DWORD>(E_FAIL);
 
-void SleepWait(DWORD milliseconds)
-{
-    Sleep(milliseconds);
-}
-
-ServiceControlSeams::WaitFunction pollWait = &SleepWait;
+QvBase::CWaitSeam pollWait;
 
 const wchar_t* StartStateText(DWORD state)
 {
@@ -82,9 +78,7 @@ namespace ServiceControlSeams
 {
 WaitFunction SetPollWait(WaitFunction wait)
 {
-    const WaitFunction previous = pollWait;
-    pollWait = wait != nullptr ? wait : &SleepWait;
-    return previous;
+    return pollWait.Replace(wait);
 }
 } // namespace ServiceControlSeams
 
@@ -92,47 +86,43 @@ DWORD StartDriver(const wchar_t* name, DWORD timeoutMs, const std::vector<std::w
 {
     ClibFuncTraceContext trace(L"StartDriver", kSource);
     trace.Trace(2, L"%s,%d", name, static_cast<int>(timeoutMs));
-    CScm scm(SC_MANAGER_ALL_ACCESS);
-    if (!scm.IsValid())
-        return GetLastError();
-    CScmHandle service(OpenServiceW(scm.GetHandle(), name, SERVICE_START | SERVICE_QUERY_STATUS));
-    if (!service.IsValid())
+    CManagedService scm;
+    if (!scm.HasManager())
+        return scm.Error();
+    if (!scm.Open(name, SERVICE_START | SERVICE_QUERY_STATUS))
     {
-        const DWORD error = GetLastError();
-        trace.Trace(2, L"OpenService: 0x%x", error);
-        return error;
+        trace.Trace(2, L"OpenService: 0x%x", scm.Error());
+        return scm.Error();
     }
 
     std::vector<const wchar_t*> pointers;
     for (const std::wstring& argument : arguments)
         pointers.push_back(argument.c_str());
-    if (!StartServiceW(service.GetHandle(), static_cast<DWORD>(pointers.size()),
+    if (!StartServiceW(scm.Service(), static_cast<DWORD>(pointers.size()),
                        pointers.empty() ? nullptr : pointers.data()))
     {
         const DWORD error = GetLastError();
         trace.Trace(2, L"StartService: 0x%x", error);
         return error == ERROR_SERVICE_ALREADY_RUNNING ? ERROR_SUCCESS : error;
     }
-    return WaitForState(trace, service.GetHandle(), SERVICE_RUNNING, kStartPollMs, timeoutMs);
+    return WaitForState(trace, scm.Service(), SERVICE_RUNNING, kStartPollMs, timeoutMs);
 }
 
 DWORD StopDriver(const wchar_t* name, DWORD timeoutMs)
 {
     ClibFuncTraceContext trace(L"StopDriver", kSource);
     trace.Trace(2, L"%s", name);
-    CScm scm(SC_MANAGER_ALL_ACCESS);
-    if (!scm.IsValid())
+    CManagedService scm;
+    if (!scm.HasManager())
     {
-        const DWORD error = GetLastError();
-        trace.Trace(4, L"OpenSCManager %d", static_cast<int>(error));
-        return error;
+        trace.Trace(4, L"OpenSCManager %d", static_cast<int>(scm.Error()));
+        return scm.Error();
     }
-    CScmHandle service(OpenServiceW(scm.GetHandle(), name, SERVICE_STOP | SERVICE_QUERY_STATUS));
-    if (!service.IsValid())
+    if (!scm.Open(name, SERVICE_STOP | SERVICE_QUERY_STATUS))
         return ERROR_SUCCESS; // a service that is not there is not running either
 
     SERVICE_STATUS status = {};
-    if (!ControlService(service.GetHandle(), SERVICE_CONTROL_STOP, &status))
+    if (!ControlService(scm.Service(), SERVICE_CONTROL_STOP, &status))
     {
         const DWORD error = GetLastError();
         trace.Trace(4, L"ControlService %d", static_cast<int>(error));
@@ -140,5 +130,5 @@ DWORD StopDriver(const wchar_t* name, DWORD timeoutMs)
                    ? ERROR_SUCCESS
                    : error;
     }
-    return WaitForState(trace, service.GetHandle(), SERVICE_STOPPED, kStopPollMs, timeoutMs);
+    return WaitForState(trace, scm.Service(), SERVICE_STOPPED, kStopPollMs, timeoutMs);
 }

@@ -3,6 +3,8 @@
 // Starting and stopping a service and waiting, within a time-out, until it
 // runs or has stopped. Results are Windows error codes (0 = success); E_FAIL
 // when the service did not get there in time.
+#include "WaitSeam.h"
+
 #include <windows.h>
 
 #include <string>
@@ -19,7 +21,7 @@ DWORD StopDriver(const wchar_t* name, DWORD timeoutMs);
 
 namespace ServiceControlSeams
 {
-using WaitFunction = void (*)(DWORD milliseconds);
+using WaitFunction = QvBase::WaitFunction;
 // Replaces the pause between two state queries (Sleep); returns the one it
 // replaces. Tests of the time-outs use it so that they need not sit through
 // them; nullptr puts Sleep back.

@@ -4,46 +4,15 @@
 #include "ComErrorTranslator.h"
 #include "FuncTraceContext.h"
 #include "InstallTask.h"
+#include "SccmActions.h"
 #include "SccmJob.h"
 #include "SelfProtection.h"
 
 #include <optional>
 
-namespace
-{
-struct CSccmActionRow
-{
-    const wchar_t* option;
-    int action;
-};
-
-// Tested in this order: the first option present names the action.
-constexpr CSccmActionRow kActionTable[] = {
-    {SccmOptionName::kInstall, TaskInstall},
-    {SccmOptionName::kUninstall, TaskUninstall},
-    {SccmOptionName::kUpgrade, TaskUpgrade},
-    {SccmOptionName::kRepair, TaskRepair},
-    {SccmOptionName::kApplyPatch, TaskApplyPatches},
-    {SccmOptionName::kRemoveAllPatches, TaskRemoveAllPatches},
-};
-
-std::shared_ptr<CSccmJob> MakeJob(int action, const std::shared_ptr<CCmdLineParser>& parser)
-{
-    switch (action)
-    {
-    case TaskInstall:
-        return std::make_shared<CInstallSccmJob>(parser);
-    case TaskUpgrade:
-        return std::make_shared<CUpgradeSccmJob>(parser);
-    default:
-        return std::make_shared<CSccmJob>(action, parser);
-    }
-}
-} // namespace
-
 int SelectSccmAction(const CCmdLineParser& parser)
 {
-    for (const CSccmActionRow& row : kActionTable)
+    for (const CSccmAction& row : SccmActions())
     {
         if (parser.HasOption(row.option))
             return row.action;
@@ -69,7 +38,7 @@ CInstallTaskResult CSccmInstall::Do()
     action = SelectSccmAction(*parser);
     if (action == 0)
         QV_RAISE(ERROR_INVALID_PARAMETER);
-    job = MakeJob(action, parser);
+    job = FindSccmAction(action)->makeJob(parser);
 
     // The installation changes the product's own files, keys and services:
     // its self-protection steps aside until the job is done, on every way out.

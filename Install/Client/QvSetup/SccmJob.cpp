@@ -14,10 +14,13 @@
 #include "QvResponseFile.h"
 #include "RegistryKey.h"
 #include "ResponseFile.h"
+#include "SccmActions.h"
 #include "ServiceControl.h"
 #include "ServiceStartStop.h"
 #include "SetupFileUtils.h"
+#include "WaitSeam.h"
 
+#include <initializer_list>
 #include <locale.h>
 #include <wctype.h>
 
@@ -29,17 +32,12 @@ constexpr DWORD kTaskWaitMs = 3600000;
 constexpr DWORD kPollIntervalMs = 3000;
 constexpr size_t kPathChars = 520;
 
-void SleepWait(DWORD milliseconds)
-{
-    Sleep(milliseconds);
-}
-
 void TaskWait(CCommonInstallTask& task, DWORD milliseconds)
 {
     task.Wait(static_cast<int>(milliseconds));
 }
 
-SccmJobSeams::WaitFunction pollWait = SleepWait;
+QvBase::CWaitSeam pollWait;
 SccmJobSeams::TaskWaitFunction taskWait = TaskWait;
 
 std::wstring TempDirectoryForAgent()
@@ -95,6 +93,18 @@ std::wstring AgentSourceOf(const std::wstring& root)
     return Join(Join(root, kDistributionProgramFolder), kAgentExecutable);
 }
 
+// Makes the agent's new folder and copies the agent into it from the
+// distribution, with the named files of the distribution root.
+void FillAgentFolder(const std::wstring& directory, const std::wstring& root,
+                     std::initializer_list<const wchar_t*> rootFiles, const wchar_t* function)
+{
+    CreateAgentDirectory(directory, function);
+    const CFolderGoesAfterItsFiles folder(directory);
+    CopyInto(AgentSourceOf(root), Join(directory, kAgentExecutable), function);
+    for (const wchar_t* name : rootFiles)
+        CopyInto(Join(root, name), Join(directory, name), function);
+}
+
 } // namespace
 
 namespace SccmJobRules
@@ -148,7 +158,7 @@ namespace SccmJobSeams
 {
 WaitFunction SetPollWait(WaitFunction wait)
 {
-    return std::exchange(pollWait, wait != nullptr ? wait : SleepWait);
+    return pollWait.Replace(wait);
 }
 
 TaskWaitFunction SetTaskWait(TaskWaitFunction wait)
@@ -171,35 +181,8 @@ CSccmJob::~CSccmJob() = default;
 void CSccmJob::BuildTask(const CCmdLineParser& parser)
 {
     const int timeout = SccmJobRules::TimeoutFrom(parser.GetOptionValue(SccmOptionName::kTimeout));
-    switch (action)
-    {
-    case TaskInstall:
-        task = std::make_shared<CInstallTask>(DiskRoot(), timeout);
-        break;
-    case TaskRepair:
-        task = std::make_shared<CRepairTask>(timeout);
-        break;
-    case TaskUninstall:
-        task = std::make_shared<CUninstallTask>(timeout);
-        break;
-    case TaskUpgrade:
-        task = std::make_shared<CUpgradeTask>(DiskRoot(), timeout, TaskPatchList(),
-                                              /*options=*/0);
-        break;
-    case TaskRemoveAllPatches:
-        task = std::make_shared<CApplyRemovePatchesTask>(action, TaskPatchList(), timeout);
-        break;
-    case TaskApplyPatches:
-    {
-        const std::vector<std::wstring> patches =
-            SccmJobRules::PatchesFrom(parser.GetOptionValue(SccmOptionName::kApplyPatch));
-        task = std::make_shared<CApplyRemovePatchesTask>(
-            action, TaskPatchList(patches.begin(), patches.end()), timeout);
-        break;
-    }
-    default:
-        break;
-    }
+    if (const CSccmAction* row = FindSccmAction(action))
+        task = row->makeTask(*this, parser, timeout);
 }
 
 void CSccmJob::LoadProtectionSettings()
@@ -310,12 +293,7 @@ std::wstring CInstallSccmJob::CopyFiles()
     const std::wstring root = DiskRoot();
     const std::wstring directory = TempDirectoryForAgent();
     trace.Trace(2, L"%s", directory.c_str());
-    CreateAgentDirectory(directory, qvFunctionName);
-    {
-        const CFolderGoesAfterItsFiles folder(directory);
-        CopyInto(AgentSourceOf(root), Join(directory, kAgentExecutable), qvFunctionName);
-        CopyInto(Join(root, kResponseFileName), Join(directory, kResponseFileName), qvFunctionName);
-    }
+    FillAgentFolder(directory, root, {kResponseFileName}, qvFunctionName);
     PrepareResponseFileName(directory);
     return directory;
 }
@@ -367,9 +345,7 @@ std::wstring CUpgradeSccmJob::CopyFiles()
     QV_SETUP_FUNCTION(L"CUpgradeSccmJob::CopyFiles", L"sccm");
     const std::wstring root = DiskRoot();
     const std::wstring directory = TempDirectoryForAgent();
-    CreateAgentDirectory(directory, qvFunctionName);
-    const CFolderGoesAfterItsFiles folder(directory);
-    CopyInto(AgentSourceOf(root), Join(directory, kAgentExecutable), qvFunctionName);
+    FillAgentFolder(directory, root, {}, qvFunctionName);
     return directory;
 }
 

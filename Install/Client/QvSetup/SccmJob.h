@@ -5,6 +5,7 @@
 // carry the task out, waits for the agent's result and tidies up.
 
 #include "InstallTaskResult.h"
+#include "WaitSeam.h"
 
 #include <windows.h>
 
@@ -14,19 +15,6 @@
 
 class CCmdLineParser;
 class CCommonInstallTask;
-
-// Names of the SCCM mode's options: the actions, of which the first present
-// in the order of SccmInstall.cpp is run, and the agent's time-out.
-namespace SccmOptionName
-{
-constexpr const wchar_t* kInstall = L"install";
-constexpr const wchar_t* kUninstall = L"uninstall";
-constexpr const wchar_t* kUpgrade = L"upgrade";
-constexpr const wchar_t* kRepair = L"repair";
-constexpr const wchar_t* kApplyPatch = L"applypatch";
-constexpr const wchar_t* kRemoveAllPatches = L"removeallpatches";
-constexpr const wchar_t* kTimeout = L"timeout";
-} // namespace SccmOptionName
 
 // Serves the uninstall, repair and patch actions; the install and upgrade
 // jobs derive from it. The order of the virtual operations is fixed.
@@ -113,7 +101,7 @@ std::vector<std::wstring> PatchesFrom(const wchar_t* value);
 
 namespace SccmJobSeams
 {
-using WaitFunction = void (*)(DWORD milliseconds);
+using WaitFunction = QvBase::WaitFunction;
 // Replaces the pause between two looks for the agent's result (Sleep);
 // returns the one it replaces; nullptr puts Sleep back.
 WaitFunction SetPollWait(WaitFunction wait);

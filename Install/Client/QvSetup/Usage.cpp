@@ -1,7 +1,7 @@
 #include "Usage.h"
 
 #include "BuildInfo.h"
-#include "SccmJob.h"
+#include "SccmActions.h"
 #include "SetupOptions.h"
 #include "resource.h"
 
@@ -23,12 +23,13 @@ std::wstring Option(const wchar_t* name)
     return std::wstring(L"/") + name;
 }
 
-std::wstring SccmActions()
+// Every action of the SCCM mode, in the order the mode tests them.
+std::wstring SccmActionsLine()
 {
-    using namespace SccmOptionName;
-    return Option(kInstall) + L" | " + Option(kUninstall) + L" | " + Option(kUpgrade) + L" | " +
-           Option(kRepair) + L" | " + Option(kApplyPatch) + L":<a.msp*b.msp> | " +
-           Option(kRemoveAllPatches);
+    std::wstring line;
+    for (const CSccmAction& row : SccmActions())
+        line += (line.empty() ? L"" : L" | ") + Option(row.option) + row.valueHint;
+    return line;
 }
 
 // Writes UTF-16 to a console and UTF-8 to a file or pipe.
@@ -67,7 +68,7 @@ std::wstring UsageText(HINSTANCE instance)
         {Option(kGroupPolicy), IDS_USAGE_GP},
         {Option(kJcsf), IDS_USAGE_JCSF},
         {Option(kSource) + L":<dir>", IDS_USAGE_SOURCE},
-        {Option(kSccm) + L" " + SccmActions(), IDS_USAGE_SCCM},
+        {Option(kSccm) + L" " + SccmActionsLine(), IDS_USAGE_SCCM},
         {Option(kSccm) + L" " + Option(SccmOptionName::kTimeout) + L":<n>", IDS_USAGE_TIMEOUT},
         {Option(kUsage) + L" | -" + kUsage + L" | " + Option(kHelp), IDS_USAGE_USAGE},
     };
