@@ -52,13 +52,16 @@ TEST_F(SccmRunMachine, InstallOnACleanMachineInstallsThroughAnAgentOfItsOwn)
     EXPECT_NE(std::string::npos, log.find("Task 1 finished with result 0 (")) << log;
 }
 
+// A command line and the exit code it must end with.
+struct CRunCase
+{
+    const wchar_t* arguments;
+    DWORD exitCode;
+};
+
 TEST_F(SccmRunMachine, ActionsThatDoNotFitTheMachineStopBeforeAnything)
 {
-    struct Case
-    {
-        const wchar_t* arguments;
-        DWORD exitCode;
-    } cases[] = {
+    const CRunCase cases[] = {
         {L"/sccm", ERROR_INVALID_PARAMETER},
         {L"/sccm /uninstall", ERROR_NOT_FOUND},
         {L"/sccm /repair", ERROR_NOT_FOUND},
@@ -66,7 +69,7 @@ TEST_F(SccmRunMachine, ActionsThatDoNotFitTheMachineStopBeforeAnything)
         {L"/sccm /applypatch:a.msp*b.msp", ERROR_NOT_FOUND},
         {L"/sccm /removeallpatches", ERROR_NOT_FOUND},
     };
-    for (const Case& c : cases)
+    for (const CRunCase& c : cases)
     {
         SCOPED_TRACE(c.arguments);
         EXPECT_EQ(c.exitCode, Sccm(c.arguments));
@@ -110,18 +113,14 @@ TEST_F(SccmRunMachine, AdministratorPinRefusesRemovalsAndAllowsRepairAndUpgrade)
 {
     ASSERT_EQ(0u, InstallClient(kInstallDir));
     WriteDword(HKEY_CURRENT_USER, kSrvApiKey, L"ProtectionState", QvSrvStateAdminPinOn);
-    struct Case
-    {
-        const wchar_t* arguments;
-        DWORD exitCode;
-    } cases[] = {
+    const CRunCase cases[] = {
         {L"/sccm /uninstall", ERROR_NOT_SUPPORTED},
         {L"/sccm /applypatch:C:\\a.msp", ERROR_NOT_SUPPORTED},
         {L"/sccm /removeallpatches", ERROR_NOT_SUPPORTED},
         {L"/sccm /repair", ERROR_SUCCESS},
         {L"/sccm /upgrade", ERROR_SUCCESS},
     };
-    for (const Case& c : cases)
+    for (const CRunCase& c : cases)
     {
         SCOPED_TRACE(c.arguments);
         const size_t tasksBefore = NewTaskIds().size();
