@@ -26,6 +26,10 @@ BOOL CloseHandle(HANDLE)
 {
     Reached("CloseHandle");
 }
+BOOL ReleaseMutex(HANDLE)
+{
+    Reached("ReleaseMutex");
+}
 LONG RegCloseKey(HKEY)
 {
     Reached("RegCloseKey");

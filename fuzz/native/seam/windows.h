@@ -53,6 +53,7 @@ typedef const GUID& REFIID;
 DWORD GetLastError();
 void SetLastError(DWORD code);
 BOOL CloseHandle(HANDLE handle);
+BOOL ReleaseMutex(HANDLE mutex);
 LONG RegCloseKey(HKEY key);
 BOOL CloseServiceHandle(SC_HANDLE service);
 void SysFreeString(BSTR text);
