@@ -103,14 +103,15 @@ TEST(ClientPackage, FindsThePackageBesideTheProgramOrInTheDistribution)
     CTempDir dir(L"QvClientPackageFind");
     EXPECT_EQ(L"", FindPackage(dir.Path()));
     EXPECT_EQ(L"", FindPackage(L""));
-    CreateDirectoryW((dir / L"setup").c_str(), nullptr);
-    CreateDirectoryW((dir / L"setup\\client").c_str(), nullptr);
-    CreateDirectoryW((dir / L"setup\\client\\x64").c_str(), nullptr);
-    const std::wstring deep = dir / L"setup\\client\\x64\\QvClient.msi";
+    const std::wstring folder = kDistributionProgramFolder;
+    for (size_t at = folder.find(L'\\'); at != std::wstring::npos; at = folder.find(L'\\', at + 1))
+        CreateDirectoryW((dir / folder.substr(0, at)).c_str(), nullptr);
+    CreateDirectoryW((dir / folder).c_str(), nullptr);
+    const std::wstring deep = dir / (folder + L"\\" + kClientPackageFileName);
     ASSERT_TRUE(CopyFileW(ClientPackagePath().c_str(), deep.c_str(), FALSE));
     EXPECT_EQ(deep, FindPackage(dir.Path()));
     EXPECT_EQ(deep, FindPackage(dir.Path() + L"\\"));
-    const std::wstring beside = dir / L"QvClient.msi";
+    const std::wstring beside = dir / kClientPackageFileName;
     ASSERT_TRUE(CopyFileW(ClientPackagePath().c_str(), beside.c_str(), FALSE));
     EXPECT_EQ(beside, FindPackage(dir.Path()));
 }

@@ -4,6 +4,7 @@
 #include "SccmMachine.h"
 
 #include "ClientProduct.h"
+#include "DistributionLayout.h"
 #include "InstallTaskKeys.h"
 #include "MsiState.h"
 #include "ProcessRunner.h"
@@ -421,11 +422,11 @@ std::vector<SccmFaultCase> SccmFaultCases()
     };
     return {
         {"agent executable missing", L"/sccm /install",
-         deleteFile(L"QvInstAgent.exe", /*atRoot=*/false), true, ERROR_FILE_NOT_FOUND,
+         deleteFile(kAgentExecutable, /*atRoot=*/false), true, ERROR_FILE_NOT_FOUND,
          "Code: 0x00000002", nothingLeft},
         {"root response file missing", L"/sccm /install",
-         deleteFile(L"QvInst.rsp", /*atRoot=*/true), true, ERROR_FILE_NOT_FOUND, "Code: 0x00000002",
-         nothingLeft},
+         deleteFile(kResponseFileName, /*atRoot=*/true), true, ERROR_FILE_NOT_FOUND,
+         "Code: 0x00000002", nothingLeft},
         {"agent result without a document element", L"/sccm /install",
          steer(&CAgentSteering::AnswerWithoutDocumentElement), true, 0xE6060001, "Code: 0xE6060001",
          [](CSccmMachineTest&)

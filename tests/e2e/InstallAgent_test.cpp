@@ -16,6 +16,7 @@
 #include "RegistryState.h"
 #include "ServiceControl.h"
 #include "ServiceStartStop.h"
+#include "TestDistribution.h"
 #include "TestFiles.h"
 #include "TestService.h"
 #include "UniqueResource.h"
@@ -111,7 +112,7 @@ protected:
     {
         service.Remove();
         RemoveTree(kAgentDir);
-        RemoveTree(kDistribution);
+        distribution.reset();
     }
 
     template <typename Task, typename... Args> std::shared_ptr<Task> Make(Args&&... args)
@@ -123,16 +124,11 @@ protected:
     // task's source names the distribution root, which carries the package.
     std::wstring MakeDistribution(const std::wstring& locale)
     {
-        const std::wstring x64 = std::wstring(kDistribution) + L"\\setup\\client\\x64";
-        CreateDirectoryW(kDistribution, nullptr);
-        CreateDirectoryW((std::wstring(kDistribution) + L"\\setup").c_str(), nullptr);
-        CreateDirectoryW((std::wstring(kDistribution) + L"\\setup\\client").c_str(), nullptr);
-        CreateDirectoryW(x64.c_str(), nullptr);
-        EXPECT_TRUE(
-            CopyFileW(ClientPackagePath().c_str(), (x64 + L"\\QvClient.msi").c_str(), FALSE));
-        WriteUtf16File(std::wstring(kDistribution) + L"\\QvInst.rsp",
-                       std::wstring(L"[Common]\r\nSource=") + kDistribution + L"\r\nInstalldir=" +
-                           kInstallDir + L"\r\nlocale=" + locale + L"\r\n");
+        distribution = std::make_unique<CTestDistribution>(kDistribution, /*withEngine=*/false);
+        EXPECT_TRUE(distribution->AddAgentAndPackage());
+        distribution->WriteRootResponseFile(std::wstring(L"[Common]\r\nSource=") + kDistribution +
+                                            L"\r\nInstalldir=" + kInstallDir + L"\r\nlocale=" +
+                                            locale + L"\r\n");
         return kDistribution;
     }
 
@@ -142,6 +138,7 @@ protected:
     // agent services, stored tasks and steering go at the start and the end.
     CAgentMachineCleanup cleanup{kInstallDir, {kServiceName}};
     CAgentSteering steering;
+    std::unique_ptr<CTestDistribution> distribution;
     CTestService service{kServiceName};
     // The product's own service, removed with the product or here.
     CTestService productService{kClientServiceName};

@@ -5,6 +5,7 @@
 #include "SccmMachine.h"
 
 #include "ClientProduct.h"
+#include "DistributionLayout.h"
 #include "InstallTask.h"
 #include "InstallTaskKeys.h"
 #include "ProductQueries.h"
@@ -45,7 +46,7 @@ TEST_F(SccmRunMachine, InstallOnACleanMachineInstallsThroughAnAgentOfItsOwn)
     EXPECT_TRUE(FileExists(source + L"\\QvInstAgent.exe"));
     EXPECT_EQ(L"c:\\qvsccmdist\\", CopiedSource(source)) << "\".\" became the distribution root";
     // The copies stay until the next restart, and then go with their folder.
-    for (const wchar_t* file : {L"QvInstAgent.exe", L"QvInst.rsp"})
+    for (const wchar_t* file : {kAgentExecutable, kResponseFileName})
         EXPECT_TRUE(pending.FolderGoesAfter(source, source + L"\\" + file)) << file;
 
     const std::string log = Log();

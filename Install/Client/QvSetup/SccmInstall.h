@@ -24,8 +24,6 @@ public:
     // pass through, and a failed Prepare or Run skips Finalize.
     CInstallTaskResult Do();
 
-    int Action() const { return action; }
-
 private:
     std::wstring modulePath;
     std::wstring commandLine;
